@@ -1,5 +1,7 @@
 # ombrix_add_library(<target> SHARED|STATIC
 #     [SOURCES_GLOB <glob>...]   sources relative to the folder (default src/*.cpp)
+#     [TESTS_GLOB <glob>...]     test sources (default tests/*.cpp)
+#     [FUZZ_GLOB <glob>...]      fuzz targets (default fuzz/*.cpp)
 #     [LINKS <target>...]        public link dependencies
 #     [PRIVATE_LINKS <target>...]
 #     [TEST_LINKS <target>...]   extra libraries for the test program
@@ -11,7 +13,7 @@
 #   ${CMAKE_SOURCE_DIR}/bench/<target>/*.cpp -> bench_<target>_<name> programs;
 #   fuzz/*.cpp   -> fuzz_<name> libFuzzer programs (OMBRIX_FUZZ builds only).
 function(ombrix_add_library target kind)
-  cmake_parse_arguments(ARG "NO_SANITIZE_TESTS" "" "SOURCES_GLOB;LINKS;PRIVATE_LINKS;TEST_LINKS;TEST_ENV" ${ARGN})
+  cmake_parse_arguments(ARG "NO_SANITIZE_TESTS" "" "SOURCES_GLOB;TESTS_GLOB;FUZZ_GLOB;LINKS;PRIVATE_LINKS;TEST_LINKS;TEST_ENV" ${ARGN})
   if(NOT ARG_SOURCES_GLOB)
     set(ARG_SOURCES_GLOB src/*.cpp)
   endif()
@@ -25,7 +27,15 @@ function(ombrix_add_library target kind)
                                        PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
   target_link_libraries(${target} PUBLIC ${ARG_LINKS} PRIVATE ${ARG_PRIVATE_LINKS})
 
-  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+  if(NOT ARG_TESTS_GLOB)
+    set(ARG_TESTS_GLOB tests/*.cpp)
+  endif()
+  if(NOT ARG_FUZZ_GLOB)
+    set(ARG_FUZZ_GLOB fuzz/*.cpp)
+  endif()
+  list(TRANSFORM ARG_TESTS_GLOB PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  list(TRANSFORM ARG_FUZZ_GLOB PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  file(GLOB tests CONFIGURE_DEPENDS ${ARG_TESTS_GLOB})
   if(OMBRIX_TESTS AND tests AND NOT (OMBRIX_FUZZ))
     if(NOT (OMBRIX_SANITIZE AND ARG_NO_SANITIZE_TESTS))
       add_executable(${target}_tests ${tests})
@@ -53,7 +63,7 @@ function(ombrix_add_library target kind)
     endforeach()
   endif()
 
-  file(GLOB fuzzers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/*.cpp)
+  file(GLOB fuzzers CONFIGURE_DEPENDS ${ARG_FUZZ_GLOB})
   if(OMBRIX_FUZZ)
     foreach(f IN LISTS fuzzers)
       get_filename_component(name ${f} NAME_WE)

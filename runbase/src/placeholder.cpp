@@ -1,0 +1,1 @@
+// Removed once the first real source of the library lands.

@@ -1,0 +1,85 @@
+// Phenomenological light-curve model of an eclipsing binary over one cycle:
+// a constant level, a primary eclipse centred at phase 0, a secondary eclipse
+// at a free phase, and three harmonics of an out-of-eclipse variation.
+// The model is a pure function of the phase; it knows nothing of series,
+// units or time.
+#pragma once
+
+namespace ombrix_model {
+
+// Index of each parameter in TFitParameters::value. The order is fixed: it is
+// also the order of the parameter vector handed to the fitter and of the
+// fields of the fit panel.
+enum TFitParameterIndex : int {
+  fpMag0 = 0,    // constant level of the curve
+  fpSecPhase,    // phase of the centre of the secondary eclipse
+  fpAPri,        // depth of the primary eclipse
+  fpDPri,        // width of the primary eclipse, in phase units
+  fpGPri,        // shape exponent of the primary eclipse
+  fpCPri,        // curvature correction of the primary eclipse
+  fpASec,        // depth of the secondary eclipse
+  fpDSec,        // width of the secondary eclipse
+  fpGSec,        // shape exponent of the secondary eclipse
+  fpCSec,        // curvature correction of the secondary eclipse
+  fpASin1,       // coefficient of sin 2*pi*phase
+  fpACos1,       // coefficient of cos 2*pi*phase
+  fpASin2,       // coefficient of sin 4*pi*phase
+  fpACos2,       // coefficient of cos 4*pi*phase
+  fpASin3,       // coefficient of sin 6*pi*phase
+  fpACos3,       // coefficient of cos 6*pi*phase
+};
+
+inline constexpr int FitParameterCount = 16;
+
+// File keyword of each parameter, in storage order ("mag0", "sec_phase", ...).
+extern const char* const FitParameterKeywords[FitParameterCount];
+
+// Default value of each parameter, in storage order.
+extern const double FitParameterDefaults[FitParameterCount];
+
+// Order in which the keyword writer emits the parameters: level, secondary
+// phase, the eight eclipse parameters, then the harmonics grouped as
+// a_sin1, a_sin2, a_sin3, a_cos1, a_cos2, a_cos3.
+extern const TFitParameterIndex FitParameterWriteOrder[FitParameterCount];
+
+// Index of the parameter with the given file keyword (exact, lower case);
+// false when the keyword names no parameter.
+bool FindFitParameterKeyword(const char* keyword, TFitParameterIndex& index);
+
+// The model parameters of one object, with the values derived from them.
+struct TFitParameters {
+  double value[FitParameterCount];  // the sixteen parameters in fixed order
+
+  // Derived by PrepareLightCurveModel; never stored in files.
+  double priCurvature;     // c_pri / d_pri^2
+  double priInverseWidth;  // 1 / d_pri
+  double secCurvature;     // c_sec / d_sec^2
+  double secInverseWidth;  // 1 / d_sec
+
+  double& operator[](TFitParameterIndex i) { return value[i]; }
+  double operator[](TFitParameterIndex i) const { return value[i]; }
+};
+
+// Sets every parameter to its default and prepares the derived values.
+void ResetFitParameters(TFitParameters& parameters);
+
+// Recomputes the derived values. Call after any parameter changed and before
+// a batch of evaluations. A width of 0 yields infinities; no guard applies.
+void PrepareLightCurveModel(TFitParameters& parameters);
+
+// The model value at a phase in [0, 1). The derived values must be current.
+double EvaluateLightCurveModel(const TFitParameters& parameters, double phase);
+
+// True when at least one parameter differs from its default (exact
+// comparison; a NaN counts as different). All defaults mean "no fit".
+bool IsFitDefined(const TFitParameters& parameters);
+
+// Phase of time t for epoch m0 and period: (t - m0) / period minus its
+// integer part taken toward zero, so the result lies in (-1, 1).
+double PhaseOfTime(double t, double m0, double period);
+
+// PhaseOfTime moved into [0, 1) for evaluation: a negative phase gets 1
+// added (a result that rounds to 1 becomes 0).
+double PhaseInCycle(double t, double m0, double period);
+
+}  // namespace ombrix_model

@@ -1,0 +1,100 @@
+#include "ombrix_model/light_curve_model.h"
+
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+namespace ombrix_model {
+
+const char* const FitParameterKeywords[FitParameterCount] = {
+    "mag0",  "sec_phase", "a_pri",  "d_pri",  "g_pri",  "c_pri",
+    "a_sec", "d_sec",     "g_sec",  "c_sec",  "a_sin1", "a_cos1",
+    "a_sin2", "a_cos2",   "a_sin3", "a_cos3"};
+
+const double FitParameterDefaults[FitParameterCount] = {
+    0.0, 0.5, 0.5, 0.1, 1.0, 0.0, 0.5, 0.1, 1.0, 0.0, 0, 0, 0, 0, 0, 0};
+
+const TFitParameterIndex FitParameterWriteOrder[FitParameterCount] = {
+    fpMag0, fpSecPhase, fpAPri,  fpDPri,  fpGPri,  fpCPri,  fpASec,  fpDSec,
+    fpGSec, fpCSec,     fpASin1, fpASin2, fpASin3, fpACos1, fpACos2, fpACos3};
+
+bool FindFitParameterKeyword(const char* keyword, TFitParameterIndex& index) {
+  if (keyword == nullptr) return false;
+  for (int i = 0; i < FitParameterCount; ++i) {
+    if (std::strcmp(keyword, FitParameterKeywords[i]) == 0) {
+      index = static_cast<TFitParameterIndex>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+void ResetFitParameters(TFitParameters& parameters) {
+  for (int i = 0; i < FitParameterCount; ++i) parameters.value[i] = FitParameterDefaults[i];
+  PrepareLightCurveModel(parameters);
+}
+
+void PrepareLightCurveModel(TFitParameters& parameters) {
+  const double dPri = parameters[fpDPri];
+  const double dSec = parameters[fpDSec];
+  parameters.priCurvature = parameters[fpCPri] / (dPri * dPri);
+  parameters.priInverseWidth = 1.0 / dPri;
+  parameters.secCurvature = parameters[fpCSec] / (dSec * dSec);
+  parameters.secInverseWidth = 1.0 / dSec;
+}
+
+namespace {
+
+// One eclipse at distance u (phase units) from its centre:
+// a * (1 + c*u^2/d^2) * (1 - (1 - exp(1 - cosh(u/d)))^g).
+double Eclipse(double u, double amplitude, double curvature, double inverseWidth,
+               double shape) {
+  const double base = 1.0 - std::exp(1.0 - std::cosh(u * inverseWidth));
+  return amplitude * (1.0 + curvature * u * u) * (1.0 - std::pow(base, shape));
+}
+
+}  // namespace
+
+double EvaluateLightCurveModel(const TFitParameters& p, double phase) {
+  // The secondary distance is not wrapped: a secondary near phase 0 or 1 is
+  // modelled only on the side where it lies.
+  const double y = phase - p[fpSecPhase];
+  const double secondary =
+      Eclipse(y, p[fpASec], p.secCurvature, p.secInverseWidth, p[fpGSec]);
+  // The primary sits at phase 0 and wraps around 1; 0.5 belongs to the left.
+  const double x = phase < 0.5 ? phase : phase - 1.0;
+  const double primary =
+      Eclipse(x, p[fpAPri], p.priCurvature, p.priInverseWidth, p[fpGPri]);
+  double value = (secondary + p[fpMag0]) + primary;
+
+  for (int k = 1; k <= 3; ++k) {
+    const double aSin = p.value[fpASin1 + 2 * (k - 1)];
+    const double aCos = p.value[fpACos1 + 2 * (k - 1)];
+    if (aSin == 0.0 && aCos == 0.0) continue;
+    const double angle = 2.0 * std::numbers::pi * k * phase;
+    if (aSin != 0.0) value += aSin * std::sin(angle);
+    if (aCos != 0.0) value += aCos * std::cos(angle);
+  }
+  return value;
+}
+
+bool IsFitDefined(const TFitParameters& parameters) {
+  for (int i = 0; i < FitParameterCount; ++i) {
+    // A NaN compares unequal and so counts as set.
+    if (!(parameters.value[i] == FitParameterDefaults[i])) return true;
+  }
+  return false;
+}
+
+double PhaseOfTime(double t, double m0, double period) {
+  const double cycles = (t - m0) / period;
+  return cycles - std::trunc(cycles);
+}
+
+double PhaseInCycle(double t, double m0, double period) {
+  double phase = PhaseOfTime(t, m0, period);
+  if (phase < 0.0) phase += 1.0;
+  return phase < 1.0 ? phase : 0.0;
+}
+
+}  // namespace ombrix_model

@@ -1,0 +1,63 @@
+// Photometry series files: locating them from the paths stored in the field,
+// reading them into a series, and the heliocentric conversion of their times.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "ombrix_field/object.h"
+#include "ombrix_field/series.h"
+
+namespace ombrix_data {
+
+// Largest series file that is read.
+inline constexpr std::uint64_t kMaxSeriesFileSize = 16777216;
+
+// Folders against which relative series paths are resolved: the root folder
+// setting (empty when not set) and the program folder. Zero-terminated.
+struct TSeriesFolders {
+  const char* rootFolder;
+  const char* programFolder;
+};
+
+// Locates and reads the file of `series`: the relative path against the root
+// (or program) folder first, then the stored absolute path, whose relative
+// path is then recomputed. True when at least one point was read; otherwise
+// false with `errorText` set ("Cannot open file: " and the path tried,
+// "File too big (> 16 MB)"), or empty when the file holds no data.
+bool LoadSeriesFile(CLocalSeriesTreeElem& series, const TSeriesFolders& folders,
+                    std::uint32_t errorHigh, char* errorText);
+
+// Reads series text held in memory: header keywords into the data meta-data,
+// data lines into the points. Returns the number of points added.
+std::size_t ReadSeriesText(CSeriesTreeElem& series, const char* data, std::size_t length);
+
+// The path tried first for a relative path (expanded, '/' separators).
+void SeriesCandidatePath(const char* relativePath, const TSeriesFolders& folders,
+                         std::uint32_t high, char* candidate);
+// Relative path of `absolutePath` against the root folder, or the program
+// folder when no root is set ("../" for every folder level to go up). Empty
+// when the paths carry different drive letters.
+void RelativeSeriesPath(const char* absolutePath, const TSeriesFolders& folders,
+                        std::uint32_t high, char* relative);
+
+// Sexagesimal value "[-]U<sep>M<sep>S[.s]" (separators: space ':' h H d D for
+// the first, space ':' m M for the second). False when a part is missing.
+bool ParseSexagesimal(const char* text, std::size_t length, double& value);
+
+// Coordinates used to convert a series of `object`: those of its meta-data
+// source series (stated, else from the data), else the object's own; a
+// repository series always takes the object's own. May be unknown.
+void GetConversionCoordinates(const CObjectListElem& object, bool localSeries,
+                              double& ra, double& dec);
+
+// Replaces every time by its heliocentric time for a star at ra, dec (radians).
+void ConvertTimesToHeliocentric(CSeriesTreeElem& series, double ra, double dec);
+
+// The conversion on load: resets `converted`; an unknown or geocentric series
+// with points and known coordinates is converted and flagged.
+void ApplyHeliocentricConversion(CSeriesTreeElem& series, const CObjectListElem& object);
+// The same with given coordinates.
+void ApplyHeliocentricConversion(CSeriesTreeElem& series, double ra, double dec);
+
+}  // namespace ombrix_data

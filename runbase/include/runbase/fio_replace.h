@@ -1,0 +1,69 @@
+// FIO::CReplaceFile: rewrites a file so that a failure never damages the
+// version already on disk.
+//
+// Begin() creates a temporary file next to the target (same folder, so the
+// final rename stays on one file system); the caller writes through Handle()
+// with the ordinary FIO writers. Commit() flushes the temporary file to the
+// device, optionally keeps the previous version as a backup (the target name
+// with the extension "bak": field.ofd → field.bak), and renames the temporary
+// file over the target in one step. If anything fails, or the caller calls
+// Abort() or destroys the object without committing, the temporary file is
+// removed and the target is exactly as it was. Errors are read from
+// FIO::IOresult() after a false result.
+//
+//   FIO::CReplaceFile out;
+//   if (!out.Begin(high, name, true)) return false;
+//   FIO::WrStrA(out.Handle(), ...);        // errors here make Commit() fail
+//   return out.Commit();
+#pragma once
+
+#include <cstdint>
+
+#include "runbase/fio.h"
+
+namespace FIO {
+
+class CReplaceFile {
+ public:
+  CReplaceFile() = default;
+  ~CReplaceFile();  // aborts an uncommitted replacement
+  CReplaceFile(const CReplaceFile&) = delete;
+  CReplaceFile& operator=(const CReplaceFile&) = delete;
+
+  // Starts replacing `name`; keepBackup moves the previous file to the ".bak"
+  // name at commit (an older backup is deleted first). False when the
+  // temporary file cannot be created or the name is too long.
+  bool Begin(std::uint32_t high, const char* name, bool keepBackup);
+
+  // The temporary file to write to; InvalidHandle when not begun.
+  File Handle() const { return temp_; }
+
+  // Finishes: false (target untouched) when any write since Begin failed,
+  // or flushing, backing up or renaming fails.
+  bool Commit();
+
+  // Drops the temporary file; the target stays as it was.
+  void Abort();
+
+  // True between a successful Begin and Commit/Abort.
+  bool Active() const { return temp_ != InvalidHandle; }
+
+ private:
+  bool WritesFailed() const;
+  bool MoveOldToBackup(bool& backedUp);
+  void RestoreBackup();
+  void SyncFolder() const;
+
+  File temp_ = InvalidHandle;        // the temporary file being written, owned
+  bool keepBackup_ = false;          // keep the previous version as ".bak"
+  char target_[MaxPathLength + 1] = {};   // target name, native separators
+  char tempName_[MaxPathLength + 1] = {}; // temporary file name next to it
+  char backup_[MaxPathLength + 1] = {};   // backup name (target with ".bak")
+};
+
+// Replaces the whole content of `name` with `size` bytes of `data` through a
+// CReplaceFile. False (file untouched) on any failure.
+bool ReplaceFileContentsA(std::uint32_t high, const char* name, const void* data,
+                          std::uint32_t size, bool keepBackup);
+
+}  // namespace FIO

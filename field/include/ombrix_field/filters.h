@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include <corekit/vtree.h>
+#include <corekit/vtree.hpp>
 
 #include "ombrix_field/records.h"
 
@@ -23,7 +23,7 @@ class CFilterTreeElem : public vtree::CAVLTreeElem {
   CFilterTreeElem(const char* filterName, std::uint32_t filterColour);
 
   // Orders by name compared case-insensitively (both names upper-cased).
-  int Compare(vtree::CAVLTreeElem* other) override;
+  int Compare(const vtree::CAVLTreeElem* other) const override;
 };
 
 // The table; owns its elements.

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include <corekit/vdstr.h>
-#include <corekit/vlist.h>
-#include <corekit/vtree.h>
+#include <corekit/vdstr.hpp>
+#include <corekit/vlist.hpp>
+#include <corekit/vtree.hpp>
 #include <ombrix_model/light_curve_model.h>
 
 #include "ombrix_field/records.h"
@@ -93,8 +93,8 @@ class CObjectListElem : public vlist::CListElem {
   // Label for the object list: "name | alt | comment" with the rules for
   // missing parts; "<unnamed>" when all three are empty.
   void GetLabel(std::uint32_t high, char* label) const;
-  // The name, or "<unnamed>" when empty.
-  const char* DisplayName() const;
+  // The name, or "<unnamed>" when empty, zero-terminated.
+  void GetDisplayName(std::uint32_t high, char* shown) const;
 
   // Series walk in tree order; null at the end.
   CSeriesTreeElem* FirstSeries() const;

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include <corekit/vtree.h>
+#include <corekit/vtree.hpp>
 
 #include "ombrix_field/minima.h"
 #include "ombrix_field/records.h"
@@ -45,7 +45,7 @@ class CSeriesTreeElem : public vtree::CAVLTreeElem {
   ~CSeriesTreeElem() override;
 
   // Orders by first point time: -1, 0 or 1 for smaller, equal, larger.
-  int Compare(vtree::CAVLTreeElem* other) override;
+  int Compare(const vtree::CAVLTreeElem* other) const override;
   // Frees points, meta-data and minima.
   void Done() override;
   // Field description file section of this series.
@@ -114,7 +114,7 @@ class CWebSeriesLocalDataTreeElem : public vtree::CAVLTreeElem {
   CMinimaList minima;              // minima measured on the series
 
   CWebSeriesLocalDataTreeElem();
-  int Compare(vtree::CAVLTreeElem* other) override;
+  int Compare(const vtree::CAVLTreeElem* other) const override;
   void Done() override;
 };
 

@@ -88,6 +88,8 @@ void HorizontalPosition(double ra, double dec, double eastLongitude, double sinL
   azimuth = std::atan2(-cosDec * cosLatitude * std::sin(hourAngle),
                        sinDec - std::sin(altitude) * sinLatitude);
   if (azimuth < 0.0) azimuth += 2.0 * std::numbers::pi;
+  // A tiny negative angle rounds to 2*pi when lifted; that is north again.
+  if (azimuth >= 2.0 * std::numbers::pi) azimuth = 0.0;
 }
 
 double NormalizeDegrees(double x) {

@@ -55,7 +55,7 @@ namespace {
 void CopyToArray(std::string_view text, uint32_t high, char* array) {
   size_t room = size_t{high} + 1;
   size_t n = std::min(room, text.size());
-  std::memcpy(array, text.data(), n);
+  if (n > 0) std::memcpy(array, text.data(), n);
   if (n < room) array[n] = 0;
 }
 

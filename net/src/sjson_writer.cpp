@@ -33,6 +33,7 @@ class CWriter {
     text_.capacity += steps * kTextGrowth;
   }
   void Put(std::string_view bytes) {
+    if (bytes.empty()) return;
     std::memcpy(text_.data + text_.length, bytes.data(), bytes.size());
     text_.length += bytes.size();
   }

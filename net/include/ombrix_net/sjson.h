@@ -49,11 +49,11 @@ class CJSONNode : public vlist::CListElem {
   CJSONNode* parent = nullptr;  // the record or array holding this node; null for the root
   int32_t kind = jkNull;        // TJSONKind code
   union {
+    uint64_t raw;                 // all 8 bytes; listed first so that {} zeroes them
     uint8_t boolean;              // jkBoolean: 0 or 1
     int64_t integer;              // jkInteger
     double real;                  // jkReal
     vdstr::TDStringA* string;     // jkString: owned by the node, null for ""
-    uint64_t raw;
   } value{};                      // 8 bytes interpreted by kind
   vlist::CList children;          // jkRecord/jkArray: owned child nodes in order
 

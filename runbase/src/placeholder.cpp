@@ -1,1 +1,0 @@
-// Removed once the first real source of the library lands.

@@ -1,0 +1,35 @@
+// The one table of subcommands. A new subcommand adds its source file and
+// one line here.
+#include "ombrix_cli/command.h"
+
+#include <cstring>
+#include <iterator>
+
+namespace ombrix_cli {
+
+extern const TCliCommand HjdCommand;
+#ifdef OMBRIX_CLI_WITH_FIELD
+extern const TCliCommand SeriesCommand;
+#endif
+
+namespace {
+
+const TCliCommand* const kCommands[] = {
+    &HjdCommand,
+#ifdef OMBRIX_CLI_WITH_FIELD
+    &SeriesCommand,
+#endif
+};
+
+}  // namespace
+
+std::span<const TCliCommand* const> Commands() { return kCommands; }
+
+const TCliCommand* FindCommand(const char* name) {
+  for (const TCliCommand* command : kCommands) {
+    if (std::strcmp(command->name, name) == 0) return command;
+  }
+  return nullptr;
+}
+
+}  // namespace ombrix_cli

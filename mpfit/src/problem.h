@@ -1,0 +1,62 @@
+// The checked form of one mpfit() call: settings with defaults applied and the
+// constraints of the free parameters, gathered once before the fit starts.
+#pragma once
+
+#include <vector>
+
+#include "mpfit/mpfit.h"
+
+namespace mpfit_internal {
+
+// Tolerances and limits of the fit, with zeros replaced by their defaults.
+struct Settings {
+  double ftol = 1e-10;       // relative chi-square change to stop at
+  double xtol = 1e-10;       // relative trust-region size to stop at
+  double gtol = 1e-10;       // orthogonality to stop at
+  double epsfcn = 0;         // relative error of the residuals
+  double stepFactor = 100;   // initial trust region, times the scaled |x|
+  double covtol = 1e-14;     // rank tolerance of the covariance
+  int maxIter = 200;         // iteration limit; MP_NO_ITER: errors only
+  int maxFev = 0;            // evaluation limit; 0: none
+  bool userScale = false;    // true: parameters keep unit scale
+  bool finiteCheck = true;   // true: non-finite residuals stop the fit
+};
+
+// How the derivative of one free parameter is taken.
+struct DerivativeRule {
+  int side = 0;              // as mp_par::side
+  double step = 0;           // absolute step, 0 = automatic
+  double relStep = 0;        // relative step, 0 = unused
+  bool debug = false;        // print user versus numeric derivatives
+  double debugRelTol = 0;    // tolerances of that comparison
+  double debugAbsTol = 0;
+  const char* name = nullptr;  // parameter name for the debug print (not owned)
+};
+
+// Everything the solver needs to know about the call.
+struct Problem {
+  mp_func function = nullptr;   // user residual function (not owned)
+  void* privateData = nullptr;  // passed through to the function
+  int m = 0;                    // number of residuals
+  int npar = 0;                 // number of parameters, free and fixed
+  const double* initial = nullptr;  // caller's parameter vector (not owned)
+  Settings settings;
+  std::vector<int> freeIndex;       // parameter index of each free parameter
+  std::vector<bool> hasLower;       // per free parameter: lower limit applies
+  std::vector<bool> hasUpper;       // per free parameter: upper limit applies
+  std::vector<double> lower;        // per free parameter: lower limit
+  std::vector<double> upper;        // per free parameter: upper limit
+  std::vector<DerivativeRule> derivative;  // per free parameter
+  bool anyUserDerivative = false;   // some free parameter has side 3
+  bool anyLimit = false;            // some free parameter is limited
+
+  int nfree() const { return static_cast<int>(freeIndex.size()); }
+};
+
+// Checks the arguments of mpfit() and fills problem. Returns 1 when the fit
+// can start, else the error status (MP_ERR_*).
+int PrepareProblem(mp_func funct, int m, int npar, const double* xall,
+                   const mp_par* pars, const mp_config* config,
+                   void* privateData, Problem& problem);
+
+}  // namespace mpfit_internal

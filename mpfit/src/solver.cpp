@@ -1,0 +1,447 @@
+#include "solver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <new>
+
+#include <cminpack.h>
+
+namespace mpfit_internal {
+namespace {
+
+bool g_failNextAllocation = false;
+
+constexpr double kEpsilon = MP_MACHEP0;
+
+bool AllFinite(const double* v, int n) {
+  return std::all_of(v, v + n, [](double d) { return std::isfinite(d); });
+}
+
+}  // namespace
+
+void FailNextAllocationForTesting() { g_failNextAllocation = true; }
+
+Solver::Solver(const Problem& problem)
+    : p_(problem), m_(problem.m), n_(problem.nfree()) {}
+
+bool Solver::Allocate() {
+  if (g_failNextAllocation) {
+    g_failNextAllocation = false;
+    return false;
+  }
+  const size_t m = m_, n = n_;
+  try {
+    xall_.assign(p_.initial, p_.initial + p_.npar);
+    dvec_.assign(p_.anyUserDerivative ? p_.npar : 0, nullptr);
+    for (auto* v : {&fvec_, &ftrial_, &fscratch_, &fBackup_}) v->resize(m);
+    fjac_.resize(m * n);
+    ipvt_.resize(n);
+    for (auto* v : {&x_, &trial_, &rdiag_, &acnorm_, &qtf_, &diag_, &step_,
+                    &rstep_, &xBackup_, &direction_, &work1_, &work2_, &work3_})
+      v->resize(n);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+int Solver::Run(double* xall, mp_result* result) {
+  if (Init()) {
+    if (p_.settings.maxIter == MP_NO_ITER)
+      status_ = MP_MAXITER;
+    else if (Iterate() && Refinable())
+      Refine();
+  }
+  Finish(xall, result);
+  return status_;
+}
+
+bool Solver::Init() {
+  for (int j = 0; j < n_; ++j) x_[j] = p_.initial[p_.freeIndex[j]];
+  if (!CallFunction(x_.data(), fvec_.data(), nullptr)) return false;
+  fnorm_ = enorm(m_, fvec_.data());
+  orignorm_ = fnorm_ * fnorm_;
+  return true;
+}
+
+bool Solver::Iterate() {
+  for (;;) {
+    if (!ComputeJacobian()) return false;
+    HoldPeggedParameters();
+    FactorizeJacobian();
+    if (firstIteration_) InitializeScaling();
+    if (GradientConverged()) return true;
+    UpdateScaling();
+    do {
+      ComputeTrustRegionStep();
+      if (!EvaluateCandidate()) return false;
+      UpdateTrustRegion();
+      if (StepAccepted()) HandleSuccessfulStep();
+      if (Converged()) return true;
+    } while (!StepAccepted());
+  }
+}
+
+// Calls the user function at the free values xfree (fixed ones as given).
+bool Solver::CallFunction(const double* xfree, double* fvec, double** dvec,
+                          bool checkFinite) {
+  std::copy(p_.initial, p_.initial + p_.npar, xall_.begin());
+  for (int j = 0; j < n_; ++j) xall_[p_.freeIndex[j]] = xfree[j];
+  ++nfev_;
+  const int rc = p_.function(m_, p_.npar, xall_.data(), fvec, dvec, p_.privateData);
+  if (rc < 0) {
+    status_ = rc;
+    return false;
+  }
+  if (checkFinite && p_.settings.finiteCheck && !AllFinite(fvec, m_)) {
+    status_ = MP_ERR_NAN;
+    return false;
+  }
+  return true;
+}
+
+bool Solver::AtLower(int j) const { return p_.hasLower[j] && x_[j] == p_.lower[j]; }
+bool Solver::AtUpper(int j) const { return p_.hasUpper[j] && x_[j] == p_.upper[j]; }
+
+int Solver::CountPegged() const {
+  int count = 0;
+  for (int j = 0; j < n_; ++j) count += AtLower(j) || AtUpper(j);
+  return count;
+}
+
+// A parameter on a limit whose descent direction points out of the box is
+// held: its Jacobian column is cleared, so the step leaves it where it is.
+void Solver::HoldPeggedParameters() {
+  if (!p_.anyLimit) return;
+  for (int j = 0; j < n_; ++j) {
+    const bool lower = AtLower(j), upper = AtUpper(j);
+    if (!lower && !upper) continue;
+    double* column = &fjac_[size_t(j) * m_];
+    double gradient = 0;
+    for (int i = 0; i < m_; ++i) gradient += fvec_[i] * column[i];
+    if ((lower && gradient > 0) || (upper && gradient < 0))
+      std::fill(column, column + m_, 0.0);
+  }
+}
+
+// QR factorisation with column pivoting, then Q^T fvec into qtf_ and R's
+// diagonal back into the upper triangle of fjac_.
+void Solver::FactorizeJacobian() {
+  qrfac(m_, n_, fjac_.data(), m_, 1, ipvt_.data(), n_, rdiag_.data(),
+        acnorm_.data(), work1_.data());
+  std::copy(fvec_.begin(), fvec_.end(), ftrial_.begin());
+  for (int j = 0; j < n_; ++j) {
+    double* column = &fjac_[size_t(j) * m_];
+    if (column[j] != 0) {
+      double sum = 0;
+      for (int i = j; i < m_; ++i) sum += column[i] * ftrial_[i];
+      const double t = -sum / column[j];
+      for (int i = j; i < m_; ++i) ftrial_[i] += column[i] * t;
+    }
+    column[j] = rdiag_[j];
+    qtf_[j] = ftrial_[j];
+  }
+}
+
+double Solver::ScaledNorm(const std::vector<double>& v) {
+  for (int j = 0; j < n_; ++j) work3_[j] = diag_[j] * v[j];
+  return enorm(n_, work3_.data());
+}
+
+void Solver::InitializeScaling() {
+  for (int j = 0; j < n_; ++j)
+    diag_[j] = (p_.settings.userScale || acnorm_[j] == 0) ? 1.0 : acnorm_[j];
+  xnorm_ = ScaledNorm(x_);
+  delta_ = p_.settings.stepFactor * xnorm_;
+  if (delta_ == 0) delta_ = p_.settings.stepFactor;
+}
+
+// Largest cosine between the residual vector and a Jacobian column.
+bool Solver::GradientConverged() {
+  gnorm_ = 0;
+  if (fnorm_ != 0) {
+    for (int j = 0; j < n_; ++j) {
+      const int l = ipvt_[j] - 1;
+      if (acnorm_[l] == 0) continue;
+      const double* column = &fjac_[size_t(j) * m_];
+      double sum = 0;
+      for (int i = 0; i <= j; ++i) sum += column[i] * (qtf_[i] / fnorm_);
+      gnorm_ = std::max(gnorm_, std::fabs(sum / acnorm_[l]));
+    }
+  }
+  if (gnorm_ > p_.settings.gtol) return false;
+  status_ = MP_OK_DIR;
+  return true;
+}
+
+void Solver::UpdateScaling() {
+  if (p_.settings.userScale) return;
+  for (int j = 0; j < n_; ++j) diag_[j] = std::max(diag_[j], acnorm_[j]);
+}
+
+void Solver::ComputeTrustRegionStep() {
+  lmpar(n_, fjac_.data(), m_, ipvt_.data(), diag_.data(), qtf_.data(), delta_,
+        &par_, step_.data(), work1_.data(), work2_.data(), work3_.data());
+  for (double& s : step_) s = -s;  // lmpar solves for -step
+  PlaceTrial();
+  pnorm_ = ScaledNorm(step_);
+  if (firstIteration_) delta_ = std::min(delta_, pnorm_);
+}
+
+// The candidate is x_ + step_, kept inside the limits.
+void Solver::PlaceTrial() {
+  alpha_ = 1;
+  stepCut_ = false;
+  if (p_.anyLimit) {
+    KeepStepInsideLimits();
+  } else {
+    for (int j = 0; j < n_; ++j) trial_[j] = x_[j] + step_[j];
+  }
+}
+
+// Drops step components that push a pegged parameter outwards, shortens the
+// step so that it ends inside the box, and puts the parameter that stopped it
+// exactly on its limit.
+void Solver::KeepStepInsideLimits() {
+  int stopper = -1;
+  bool stopperAtUpper = false;
+  for (int j = 0; j < n_; ++j) {
+    double& s = step_[j];
+    if ((AtLower(j) && s < 0) || (AtUpper(j) && s > 0)) {
+      s = 0;
+      stepCut_ = true;
+    }
+    if (s < 0 && p_.hasLower[j] && x_[j] + s < p_.lower[j]) {
+      const double t = (p_.lower[j] - x_[j]) / s;
+      if (t < alpha_) alpha_ = t, stopper = j, stopperAtUpper = false;
+    }
+    if (s > 0 && p_.hasUpper[j] && x_[j] + s > p_.upper[j]) {
+      const double t = (p_.upper[j] - x_[j]) / s;
+      if (t < alpha_) alpha_ = t, stopper = j, stopperAtUpper = true;
+    }
+  }
+  if (stopper >= 0) stepCut_ = true;
+  for (int j = 0; j < n_; ++j) {
+    step_[j] *= alpha_;
+    double value = x_[j] + step_[j];
+    if (p_.hasLower[j]) value = std::max(value, p_.lower[j]);
+    if (p_.hasUpper[j]) value = std::min(value, p_.upper[j]);
+    trial_[j] = value;
+  }
+  if (stopper >= 0)
+    trial_[stopper] = stopperAtUpper ? p_.upper[stopper] : p_.lower[stopper];
+  for (int j = 0; j < n_; ++j) step_[j] = trial_[j] - x_[j];
+}
+
+// A candidate with non-finite residuals (a step into a region where the
+// model overflows) counts as infinitely bad: the step is refused and the
+// trust region shrinks, as for any step that does not reduce the norm.
+bool Solver::EvaluateCandidate() {
+  if (!CallFunction(trial_.data(), ftrial_.data(), nullptr, false)) return false;
+  ftrialNorm_ = AllFinite(ftrial_.data(), m_) ? enorm(m_, ftrial_.data()) : HUGE_VAL;
+  return true;
+}
+
+// Reductions of the squared norm, relative to |f|^2, that the linear model
+// predicts for step_. For an uncut LM step the lmdif formula is used; a step
+// cut by the limits is measured on the model directly.
+void Solver::PredictReduction() {
+  for (int j = 0; j < n_; ++j) {
+    rstep_[j] = 0;
+    const double s = step_[ipvt_[j] - 1];
+    const double* column = &fjac_[size_t(j) * m_];
+    for (int i = 0; i <= j; ++i) rstep_[i] += column[i] * s;
+  }
+  if (!stepCut_) {
+    const double t1 = enorm(n_, rstep_.data()) / fnorm_;
+    const double t2 = std::sqrt(par_) * pnorm_ / fnorm_;
+    prered_ = t1 * t1 + t2 * t2 / 0.5;
+    dirder_ = -(t1 * t1 + t2 * t2);
+    return;
+  }
+  double dot = 0, rs2 = 0;
+  for (int j = 0; j < n_; ++j) {
+    dot += qtf_[j] / fnorm_ * (rstep_[j] / fnorm_);
+    rs2 += (rstep_[j] / fnorm_) * (rstep_[j] / fnorm_);
+  }
+  prered_ = -(2 * dot + rs2);
+  dirder_ = dot;
+}
+
+void Solver::UpdateTrustRegion() {
+  actred_ = -1;
+  if (0.1 * ftrialNorm_ < fnorm_) {
+    const double t = ftrialNorm_ / fnorm_;
+    actred_ = 1 - t * t;
+  }
+  PredictReduction();
+  ratio_ = prered_ != 0 ? actred_ / prered_ : 0;
+  if (ratio_ <= 0.25) {
+    double t = actred_ >= 0 ? 0.5 : 0.5 * dirder_ / (dirder_ + 0.5 * actred_);
+    if (0.1 * ftrialNorm_ >= fnorm_ || t < 0.1 || !std::isfinite(t)) t = 0.1;
+    delta_ = t * std::min(delta_, pnorm_ / 0.1);
+    par_ /= t;
+  } else if (par_ == 0 || ratio_ >= 0.75) {
+    delta_ = pnorm_ / 0.5;
+    par_ *= 0.5;
+  }
+}
+
+bool Solver::Refinable() const {
+  return status_ > 0 && status_ != MP_MAXITER;
+}
+
+// The tolerance tests stop as soon as the predicted gain is small, which
+// leaves the parameters correct to only about half the digits the data
+// allow. A few Gauss-Newton steps on central-difference Jacobians take them
+// further, each halved until it helps. A step that lowers the norm by more
+// than rounding is kept; near the minimum, where the norm no longer resolves
+// the steps, one is kept when the gradient shrinks and the norm does not grow
+// beyond rounding. Otherwise the previous point stays.
+void Solver::Refine() {
+  constexpr int kMaxSteps = 4;
+  const int status = status_;
+  centralDifferences_ = true;
+  double gradient = 0;
+  if (HasBudget(2 * n_) && LinearizeAtCurrent(gradient)) {
+    for (int k = 0; k < kMaxSteps && RefinementStep(gradient); ++k) {
+    }
+  }
+  centralDifferences_ = false;
+  status_ = status;
+}
+
+// One refinement step from x_; false when no step was kept.
+bool Solver::RefinementStep(double& gradient) {
+  constexpr int kHalvings = 4;
+  constexpr double kNormRounding = 1e-13;
+  double par = 0;
+  lmpar(n_, fjac_.data(), m_, ipvt_.data(), diag_.data(), qtf_.data(), HUGE_VAL, &par,
+        step_.data(), work1_.data(), work2_.data(), work3_.data());
+  for (double& s : step_) s = -s;
+  direction_ = step_;
+  for (int h = 0; h < kHalvings; ++h) {
+    if (!HasBudget(2 * n_ + 1)) return false;
+    const double scale = std::ldexp(1.0, -h);
+    for (int j = 0; j < n_; ++j) step_[j] = direction_[j] * scale;
+    PlaceTrial();
+    if (!EvaluateCandidate()) return false;
+    const double rounding = fnorm_ * kNormRounding;
+    if (!(ftrialNorm_ <= fnorm_ + rounding)) continue;
+    const bool clearGain = ftrialNorm_ < fnorm_ - rounding;
+    xBackup_ = x_;
+    fBackup_ = fvec_;
+    const double fnormBefore = fnorm_;
+    HandleSuccessfulStep();
+    double newGradient = 0;
+    if (LinearizeAtCurrent(newGradient) && (clearGain || newGradient < gradient)) {
+      gradient = newGradient;
+      return true;
+    }
+    x_.swap(xBackup_);
+    fvec_.swap(fBackup_);
+    fnorm_ = fnormBefore;
+    xnorm_ = ScaledNorm(x_);
+    --niter_;
+    return false;
+  }
+  return false;
+}
+
+bool Solver::HasBudget(int evaluations) const {
+  return p_.settings.maxFev <= 0 || nfev_ + evaluations <= p_.settings.maxFev;
+}
+
+// Jacobian and its QR at x_; gradient receives |J^T f| = |R^T Q^T f|.
+bool Solver::LinearizeAtCurrent(double& gradient) {
+  if (!ComputeJacobian()) return false;
+  HoldPeggedParameters();
+  FactorizeJacobian();
+  for (int j = 0; j < n_; ++j) {
+    const double* column = &fjac_[size_t(j) * m_];
+    double sum = 0;
+    for (int i = 0; i <= j; ++i) sum += column[i] * qtf_[i];
+    work1_[j] = sum;
+  }
+  gradient = enorm(n_, work1_.data());
+  return true;
+}
+
+bool Solver::StepAccepted() const { return ratio_ >= 1e-4; }
+
+void Solver::HandleSuccessfulStep() {
+  x_.swap(trial_);
+  fvec_.swap(ftrial_);
+  xnorm_ = ScaledNorm(x_);
+  fnorm_ = ftrialNorm_;
+  ++niter_;
+  firstIteration_ = false;
+}
+
+bool Solver::Converged() {
+  const Settings& s = p_.settings;
+  int status = 0;
+  if (std::fabs(actred_) <= s.ftol && prered_ <= s.ftol && 0.5 * ratio_ <= 1)
+    status = MP_OK_CHI;
+  if (delta_ <= s.xtol * xnorm_) status += MP_OK_PAR;
+  if (status == 0) {
+    if ((s.maxFev > 0 && nfev_ >= s.maxFev) || niter_ >= s.maxIter)
+      status = MP_MAXITER;
+    else if (std::fabs(actred_) <= kEpsilon && prered_ <= kEpsilon && 0.5 * ratio_ <= 1)
+      status = MP_FTOL;
+    else if (delta_ <= kEpsilon * xnorm_)
+      status = MP_XTOL;
+    else if (gnorm_ <= kEpsilon)
+      status = MP_GTOL;
+  }
+  status_ = status;
+  return status != 0;
+}
+
+// Covariance of the free parameters from the Jacobian at the final values:
+// (J^T J)^-1 with columns of rank below covtol left at zero.
+void Solver::WriteCovariance(double* covar, double* xerror) {
+  const int npar = p_.npar;
+  if (covar) std::fill(covar, covar + size_t(npar) * npar, 0.0);
+  if (xerror) std::fill(xerror, xerror + npar, 0.0);
+  const int status = status_;
+  const bool ok = ComputeJacobian();
+  status_ = status;
+  if (!ok) return;
+  HoldPeggedParameters();
+  qrfac(m_, n_, fjac_.data(), m_, 1, ipvt_.data(), n_, rdiag_.data(),
+        acnorm_.data(), work1_.data());
+  for (int j = 0; j < n_; ++j) fjac_[size_t(j) * m_ + j] = rdiag_[j];
+  ::covar(n_, fjac_.data(), m_, ipvt_.data(), p_.settings.covtol, work1_.data());
+  for (int j = 0; j < n_; ++j) {
+    const int pj = p_.freeIndex[j];
+    for (int i = 0; i < n_; ++i) {
+      const double c = fjac_[size_t(j) * m_ + i];
+      if (covar) covar[size_t(p_.freeIndex[i]) * npar + pj] = c;
+    }
+    const double v = fjac_[size_t(j) * m_ + j];
+    if (xerror && v >= 0) xerror[pj] = std::sqrt(v);
+  }
+}
+
+void Solver::Finish(double* xall, mp_result* result) {
+  const bool success = status_ > 0;
+  if (success)
+    for (int j = 0; j < n_; ++j) xall[p_.freeIndex[j]] = x_[j];
+  if (result == nullptr) return;
+  result->bestnorm = fnorm_ * fnorm_;
+  result->orignorm = orignorm_;
+  result->niter = niter_;
+  result->status = status_;
+  result->npar = p_.npar;
+  result->nfree = n_;
+  result->npegged = CountPegged();
+  result->nfunc = m_;
+  if (success && result->resid) std::copy(fvec_.begin(), fvec_.end(), result->resid);
+  if (success && (result->covar || result->xerror))
+    WriteCovariance(result->covar, result->xerror);
+  result->nfev = nfev_;
+}
+
+}  // namespace mpfit_internal

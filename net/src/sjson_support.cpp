@@ -1,6 +1,7 @@
 #include "sjson_support.h"
 
-#include <cstdio>
+#include <runbase/str.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -37,6 +38,7 @@ void ReleaseString(vdstr::TDStringA*& string) {
   string = nullptr;
 }
 
+// Blocks come from the C heap that Storage also uses, so either may free them.
 void ResizeBlock(char*& block, uint64_t bytes) {
   void* grown = std::realloc(block, bytes);
   if (!grown) throw std::bad_alloc();
@@ -49,8 +51,9 @@ void ReleaseBlock(char*& block) {
 }
 
 uint32_t FormatReal(double number, char (&text)[kRealTextLength]) {
-  int n = std::snprintf(text, sizeof text, "%#.8f", number);
-  return n < 0 ? 0 : static_cast<uint32_t>(n);
+  bool ok = false;
+  Str::FixRealToStrA(number, 8, kRealTextLength - 1, text, ok);
+  return ok ? static_cast<uint32_t>(strnlen(text, kRealTextLength)) : 0;
 }
 
 }  // namespace sjson::support

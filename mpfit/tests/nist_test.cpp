@@ -133,7 +133,9 @@ TEST_F(NistTest, DigitsTableAgainstLmdif) {
       EXPECT_GE(ours.parameters, std::min(theirs.parameters, kResolvableDigits));
       if (wanted > 0) {
         // Lanczos1's sum of squares, 1e-25, is itself rounding noise.
-        if (problem.certifiedRss > 1e-20) EXPECT_GE(ours.rss, 9.0);
+        if (problem.certifiedRss > 1e-20) {
+          EXPECT_GE(ours.rss, 9.0);
+        }
         // The errors, scaled by the residual deviation, match the certified
         // standard deviations to a few digits (Lanczos1's tiny residuals
         // limit it most).

@@ -33,7 +33,8 @@ void ClearText(char (&text)[N]) {
   std::memset(text, 0, N);
 }
 
-void FreeDString(vdstr::TDStringA*& s) { vdstr::FreeDStrA(s); }
+// Dynamic strings are single Storage blocks.
+void FreeDString(vdstr::TDStringA*& s) { Storage::Free(s); }
 
 void DisposePeriods(vlist::CList& periods) {
   vlist::CListElem* elem = nullptr;

@@ -1,0 +1,16 @@
+// Fuzz target of the series text reader: any input must read without crash,
+// hang or leak, and leave the points sorted by time.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "ombrix_field/series_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  ombrix_data::CLocalSeriesTreeElem series;
+  ombrix_data::ReadSeriesText(series, reinterpret_cast<const char*>(data), size);
+  if (!std::is_sorted(series.time, series.time + series.pointCount)) std::abort();
+  ombrix_data::ApplyHeliocentricConversion(series, 1.0, 0.5);
+  return 0;
+}

@@ -214,11 +214,19 @@ void Solver::KeepStepInsideLimits() {
     }
     if (s < 0 && p_.hasLower[j] && x_[j] + s < p_.lower[j]) {
       const double t = (p_.lower[j] - x_[j]) / s;
-      if (t < alpha_) alpha_ = t, stopper = j, stopperAtUpper = false;
+      if (t < alpha_) {
+        alpha_ = t;
+        stopper = j;
+        stopperAtUpper = false;
+      }
     }
     if (s > 0 && p_.hasUpper[j] && x_[j] + s > p_.upper[j]) {
       const double t = (p_.upper[j] - x_[j]) / s;
-      if (t < alpha_) alpha_ = t, stopper = j, stopperAtUpper = true;
+      if (t < alpha_) {
+        alpha_ = t;
+        stopper = j;
+        stopperAtUpper = true;
+      }
     }
   }
   if (stopper >= 0) stepCut_ = true;
@@ -289,7 +297,7 @@ void Solver::UpdateTrustRegion() {
 }
 
 bool Solver::Refinable() const {
-  return status_ > 0 && status_ != MP_MAXITER;
+  return status_ > 0 && status_ != MP_MAXITER && fnorm_ > 0;
 }
 
 // The tolerance tests stop as soon as the predicted gain is small, which
@@ -399,14 +407,16 @@ bool Solver::Converged() {
   return status != 0;
 }
 
-// Covariance of the free parameters from the Jacobian at the final values:
-// (J^T J)^-1 with columns of rank below covtol left at zero.
+// Covariance of the free parameters from a central-difference Jacobian at
+// the final values: (J^T J)^-1, with columns of rank below covtol left at zero.
 void Solver::WriteCovariance(double* covar, double* xerror) {
   const int npar = p_.npar;
   if (covar) std::fill(covar, covar + size_t(npar) * npar, 0.0);
   if (xerror) std::fill(xerror, xerror + npar, 0.0);
   const int status = status_;
+  centralDifferences_ = true;
   const bool ok = ComputeJacobian();
+  centralDifferences_ = false;
   status_ = status;
   if (!ok) return;
   HoldPeggedParameters();

@@ -246,4 +246,24 @@ TEST(MpfitTest, DerivativesAreAskedOnlyForUserColumns) {
   EXPECT_GT(jacobianCalls, 0);
 }
 
+TEST(MpfitTest, DerivativeDebugPrintsOnlyDisagreements) {
+  Call c;
+  char name[] = "slope";
+  c.pars[1] = mp_par{0, {0, 0}, {0, 0}, name, 0, 0, 3, 1, 1e-6, 1e-9};
+  testing::internal::CaptureStdout();
+  ASSERT_GT(c.Run(), 0);
+  std::string agreeing = testing::internal::GetCapturedStdout();
+  EXPECT_NE(agreeing.find("parameter 1 (slope)"), std::string::npos);
+  EXPECT_EQ(agreeing.find("\n         0 "), std::string::npos);  // no residual listed
+
+  Call all;  // zero tolerances list every residual
+  all.pars[1] = mp_par{0, {0, 0}, {0, 0}, nullptr, 0, 0, 3, 1, 0, 0};
+  all.config.maxiter = MP_NO_ITER;
+  std::vector<double> xerror(2);
+  all.result.xerror = xerror.data();
+  testing::internal::CaptureStdout();
+  all.Run();
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("\n         9 "), std::string::npos);
+}
+
 }  // namespace

@@ -137,9 +137,9 @@ TEST_F(NistTest, DigitsTableAgainstLmdif) {
           EXPECT_GE(ours.rss, 9.0);
         }
         // The errors, scaled by the residual deviation, match the certified
-        // standard deviations to a few digits (Lanczos1's tiny residuals
-        // limit it most).
-        EXPECT_GE(ours.deviations, 2.5);
+        // standard deviations (to fewer digits where the residuals of
+        // Lanczos1 are rounding noise).
+        EXPECT_GE(ours.deviations, problem.certifiedRss > 1e-20 ? 5.0 : 2.5);
       }
     }
   }

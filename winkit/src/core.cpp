@@ -6,8 +6,6 @@
 #include <QEventLoop>
 #include <QThread>
 
-#include <pthread.h>
-
 #include <atomic>
 #include <mutex>
 #include <unordered_map>
@@ -178,25 +176,16 @@ void WaitDispatching(const std::function<bool()>& done) {
 }
 
 void WaitThreadsDispatching(std::thread* threads, int count) {
-  std::vector<bool> joined(count, false);
-  int left = 0;
-  for (int i = 0; i < count; ++i) {
-    joined[i] = !threads[i].joinable();
-    left += joined[i] ? 0 : 1;
-  }
-  WaitDispatching([&] {
-    for (int i = 0; i < count; ++i) {
-      if (joined[i]) continue;
-      // A thread that has ended can be joined at once; tryjoin says so
-      // without blocking. After it, std::thread must not join again.
-      if (pthread_tryjoin_np(threads[i].native_handle(), nullptr) == 0) {
-        threads[i].detach();
-        joined[i] = true;
-        --left;
-      }
-    }
-    return left == 0;
+  // A helper joins the threads in turn and raises a flag; the GUI thread
+  // keeps dispatching until it sees the flag.
+  std::atomic<bool> ended{false};
+  std::thread joiner([threads, count, &ended] {
+    for (int i = 0; i < count; ++i)
+      if (threads[i].joinable()) threads[i].join();
+    ended.store(true, std::memory_order_release);
   });
+  WaitDispatching([&ended] { return ended.load(std::memory_order_acquire); });
+  joiner.join();
 }
 
 void BeginBusy() {

@@ -387,12 +387,47 @@ int CScrollerView::ScrollY() const {
 
 // --------------------------------------------------------------- splitter
 
+namespace {
+const char* const kWantedWidth = "winkit_width";  // column property: width asked for
+
+// Applies the widths asked for when the splitter is first laid out; the
+// toolkit spreads space evenly before that.
+class SplitterSizer : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Show || (e->type() == QEvent::Resize && !applied_)) {
+      auto* s = static_cast<QSplitter*>(o);
+      QList<int> sizes = s->sizes();
+      int fixed = 0, stretch = -1;
+      for (int i = 0; i < s->count(); ++i) {
+        int want = s->widget(i)->property(kWantedWidth).toInt();
+        if (want > 0 && !s->widget(i)->isHidden()) {
+          sizes[i] = want;
+          fixed += want + s->handleWidth();
+        } else if (want <= 0 && !s->widget(i)->isHidden()) {
+          stretch = i;
+        }
+      }
+      if (stretch >= 0) sizes[stretch] = std::max(1, s->width() - fixed);
+      s->setSizes(sizes);
+      applied_ = s->isVisible();
+    }
+    return false;
+  }
+
+ private:
+  bool applied_ = false;  // laid out once while visible
+};
+}  // namespace
+
 bool CSplitterView::Init(CNodeView* parent, const vcom::CRect& rect) {
   EnsureApp();
   if (Impl()) Done();
   auto impl = std::make_unique<TImpl>();
   auto* s = new QSplitter(Qt::Horizontal, ChildParent(parent));
   s->setChildrenCollapsible(false);
+  s->installEventFilter(new SplitterSizer(s));
   impl->outer = s;
   impl->inner = s;
   AttachImpl(std::move(impl), parent, rect);
@@ -404,7 +439,11 @@ void CSplitterView::AddColumn(CView* column, int width) {
   if (!s || !column || !column->Impl()) return;
   s->addWidget(column->Impl()->outer);
   column->Impl()->outer->show();
-  SetColumnWidth(s->count() - 1, width);
+  // Columns of a given width keep it when the splitter grows; a column
+  // without one takes what is left.
+  s->setStretchFactor(s->count() - 1, width > 0 ? 0 : 1);
+  column->Impl()->outer->setProperty(kWantedWidth, width);
+  if (width > 0) SetColumnWidth(s->count() - 1, width);
 }
 
 int CSplitterView::ColumnCount() const {
@@ -422,9 +461,8 @@ void CSplitterView::SetColumnWidth(int index, int width) {
   QSplitter* s = SplitterOf(this);
   if (!s || index < 0 || index >= s->count()) return;
   QList<int> sizes = s->sizes();
-  // Before the splitter has a size, sizes are all 0: keep the wish in the
-  // widget so that the first layout honours it.
-  s->widget(index)->resize(width, s->widget(index)->height());
+  // Kept in the widget too, so that the first layout honours it.
+  s->widget(index)->setProperty(kWantedWidth, width);
   sizes[index] = width;
   s->setSizes(sizes);
 }

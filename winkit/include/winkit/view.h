@@ -194,6 +194,7 @@ class CSplitterView : public CNodeView {
  public:
   bool Init(CNodeView* parent, const vcom::CRect& rect) override;
   // Adds a column; its view must have been created with this as parent.
+  // width <= 0: the column stretches to take the space left.
   void AddColumn(CView* column, int width);
   int ColumnCount() const;
   int ColumnWidth(int index) const;

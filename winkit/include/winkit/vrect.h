@@ -2,8 +2,8 @@
 // corner and size, y growing downwards).
 #pragma once
 
-#if __has_include(<corekit/vcom.h>)
-#include <corekit/vcom.h>
+#if __has_include(<corekit/vcom.hpp>)
+#include <corekit/vcom.hpp>
 #else
 #include <cstdint>
 namespace vcom {

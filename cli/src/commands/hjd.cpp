@@ -1,4 +1,6 @@
 // ombrix-cli hjd <JD> <RA> <Dec>: the heliocentric Julian date of one time.
+#include <cmath>
+
 #include "ombrix_cli/arguments.h"
 #include "ombrix_cli/command.h"
 #include "ombrix_model/astro.h"
@@ -8,6 +10,8 @@ namespace ombrix_cli {
 
 namespace {
 
+constexpr double kLargestJulianDate = 1e8;
+
 int RunHjd(TArguments arguments, std::ostream& out, std::ostream& err) {
   if (arguments.size() != 3) {
     err << "ombrix-cli hjd: expected <JD> <RA> <Dec>; see \"ombrix-cli hjd --help\"\n";
@@ -15,7 +19,9 @@ int RunHjd(TArguments arguments, std::ostream& out, std::ostream& err) {
   }
   double jd, ra, dec;
   const char* what = nullptr;
-  if (!ParseNumber(arguments[0], jd)) {
+  // The solar theory means nothing for dates beyond some 270 000 years; such a
+  // number is a typing error, not a date.
+  if (!ParseNumber(arguments[0], jd) || std::fabs(jd) >= kLargestJulianDate) {
     err << "ombrix-cli hjd: \"" << arguments[0] << "\" is not a Julian date\n";
     return kExitUsage;
   }

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "runbase/fio.h"
 
@@ -49,16 +50,14 @@ class CReplaceFile {
   bool Active() const { return temp_ != InvalidHandle; }
 
  private:
-  bool WritesFailed() const;
-  bool MoveOldToBackup(bool& backedUp);
-  void RestoreBackup();
+  bool BackUpOld(bool& movedTarget);
   void SyncFolder() const;
 
-  File temp_ = InvalidHandle;        // the temporary file being written, owned
-  bool keepBackup_ = false;          // keep the previous version as ".bak"
-  char target_[MaxPathLength + 1] = {};   // target name, native separators
-  char tempName_[MaxPathLength + 1] = {}; // temporary file name next to it
-  char backup_[MaxPathLength + 1] = {};   // backup name (target with ".bak")
+  File temp_ = InvalidHandle;   // the temporary file being written, owned
+  bool keepBackup_ = false;     // keep the previous version under backup_
+  std::string target_;          // target name, native separators
+  std::string tempName_;        // temporary file next to the target
+  std::string backup_;          // backup name (target with the extension "bak")
 };
 
 // Replaces the whole content of `name` with `size` bytes of `data` through a

@@ -73,8 +73,8 @@ void WildcardTailA(std::uint32_t pathHigh, char* path);
 // redirection file. The file is text, one entry a line:
 //     pattern = directory
 // Blank lines and lines beginning with '#' or ';' are ignored, a line "[...]"
-// (a section header) too; spaces around both parts are trimmed; an entry with
-// an empty directory matches but redirects nowhere (the name stays as it is).
+// (a section header) too; spaces around both parts are trimmed; entries with
+// an empty directory are kept but never used for a lookup.
 // Patterns match the name case-insensitively with "*" and "?".
 class CRed1A {
  public:

@@ -47,8 +47,11 @@ struct CException {
 
 // Installs handlers for SIGFPE, SIGSEGV, SIGBUS and SIGILL on the process
 // that throw CException with the fault's code from the faulting instruction.
-// Catching it needs the faulting code compiled with -fnon-call-exceptions;
-// elsewhere the fault still ends the process. Installing twice does nothing.
+// The catching frame needs a landing pad for the fault: the fault must come
+// from a call the compiler cannot prove nothrow (an out-of-line function
+// reached through a pointer or another library), or from code compiled with
+// -fnon-call-exceptions; otherwise the exception ends the process.
+// Installing twice does nothing.
 void EnableSEH();
 
 // Maps a signal and its si_code to an exception code (used by the handler).

@@ -81,7 +81,8 @@ struct TMemoryStatus {
 bool GetMemoryStatus(TMemoryStatus& status);
 
 // True when some byte of the range is not mapped readable / writable
-// (checked against the process's memory map; null is always bad).
+// (checked against the process's memory map). An empty range is never
+// bad; null with a size always is.
 bool TestBadReadPtr(const void* p, std::size_t size);
 bool TestBadWritePtr(void* p, std::size_t size);
 // True when the text is not readable up to its NUL or max characters.

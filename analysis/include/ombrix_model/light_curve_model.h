@@ -75,7 +75,8 @@ double EvaluateLightCurveModel(const TFitParameters& parameters, double phase);
 bool IsFitDefined(const TFitParameters& parameters);
 
 // Phase of time t for epoch m0 and period: (t - m0) / period minus its
-// integer part taken toward zero, so the result lies in (-1, 1).
+// integer part taken toward zero, so the result lies in (-1, 1). A period
+// of 0 ("not set") gives NaN; callers check the period first.
 double PhaseOfTime(double t, double m0, double period);
 
 // PhaseOfTime moved into [0, 1) for evaluation: a negative phase gets 1

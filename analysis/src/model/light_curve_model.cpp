@@ -94,7 +94,7 @@ double PhaseOfTime(double t, double m0, double period) {
 double PhaseInCycle(double t, double m0, double period) {
   double phase = PhaseOfTime(t, m0, period);
   if (phase < 0.0) phase += 1.0;
-  return phase < 1.0 ? phase : 0.0;
+  return phase >= 1.0 ? 0.0 : phase;  // NaN (period 0) passes through
 }
 
 }  // namespace ombrix_model

@@ -200,6 +200,8 @@ TEST(Phase, FractionTowardZeroAndWrappedIntoCycle) {
   }
   // A phase just below zero may round to 1 when wrapped; it comes back as 0.
   EXPECT_EQ(PhaseInCycle(-1e-18, 0.0, 1.0), 0.0);
+  // A period that is not set must not pass for phase 0.
+  EXPECT_TRUE(std::isnan(PhaseInCycle(2450000.0, 2450000.0, 0.0)));
 }
 
 }  // namespace

@@ -1,36 +1,34 @@
 #include "sjson_support.h"
 
+#include <corekit/vdstr.hpp>
 #include <runbase/str.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-// Stand-in layout of the dynamic string until the container library is linked.
-namespace vdstr {
-struct TDStringA {
-  uint32_t capacity;
-  uint32_t length;
-  char chars[1];
-};
-}  // namespace vdstr
-
 namespace sjson::support {
 
+// String and text blocks come from the C heap that Storage also uses, so the
+// dynamic-string functions and Storage may grow and free them.
 void AssignString(vdstr::TDStringA*& string, const char* bytes, uint32_t count) {
-  ReleaseString(string);
-  if (count == 0) return;
-  void* block = std::malloc(sizeof(vdstr::TDStringA) + count);
-  if (!block) throw std::bad_alloc();
-  string = static_cast<vdstr::TDStringA*>(block);
-  string->capacity = count;
+  if (count == 0) {
+    ReleaseString(string);
+    return;
+  }
+  if (!string || string->capacity < count) {
+    void* block = std::realloc(string, sizeof(vdstr::TDStringA) + count);
+    if (!block) throw std::bad_alloc();
+    string = static_cast<vdstr::TDStringA*>(block);
+    string->capacity = count;
+  }
   string->length = count;
-  std::memcpy(string->chars, bytes, count);
+  std::memcpy(string->chars(), bytes, count);
 }
 
 std::string_view StringView(const vdstr::TDStringA* string) {
   if (!string) return {};
-  return {string->chars, string->length};
+  return {string->chars(), string->length};
 }
 
 void ReleaseString(vdstr::TDStringA*& string) {
@@ -38,7 +36,6 @@ void ReleaseString(vdstr::TDStringA*& string) {
   string = nullptr;
 }
 
-// Blocks come from the C heap that Storage also uses, so either may free them.
 void ResizeBlock(char*& block, uint64_t bytes) {
   void* grown = std::realloc(block, bytes);
   if (!grown) throw std::bad_alloc();

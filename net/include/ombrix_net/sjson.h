@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ombrix_net/sjson_list.h"
+#include <corekit/vlist.hpp>
 
 namespace vdstr {
 struct TDStringA;

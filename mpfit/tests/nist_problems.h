@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#include <cminpack.h>
+
+#include "mpfit/mpfit.h"
+
 namespace nist {
 
 using Model = double (*)(const double* b, const double* x);
@@ -153,6 +157,29 @@ inline double Digits(double estimate, double certified) {
   const double relative = certified != 0 ? std::fabs((estimate - certified) / certified)
                                          : std::fabs(estimate);
   return std::clamp(-std::log10(relative), 0.0, 11.0);
+}
+
+// Residual functions for mpfit() and for lmdif; the data is the Problem.
+inline int MpfitResidual(int, int, double* b, double* f, double**, void* data) {
+  Residuals(*static_cast<const Problem*>(data), b, f);
+  return 0;
+}
+inline int LmdifResidual(void* data, int, int, const double* b, double* f, int) {
+  Residuals(*static_cast<const Problem*>(data), b, f);
+  return 0;
+}
+
+// lmdif from b (updated) with the tolerances, step and evaluation budget of
+// mpfit's defaults; returns lmdif's info.
+inline int RunLmdif(const Problem& p, std::vector<double>& b) {
+  const int m = static_cast<int>(p.y.size()), n = p.parameters();
+  std::vector<double> fvec(m), diag(n), fjac(size_t(m) * n), qtf(n), wa1(n), wa2(n),
+      wa3(n), wa4(m);
+  std::vector<int> ipvt(n);
+  int nfev = 0;
+  return lmdif(LmdifResidual, const_cast<Problem*>(&p), m, n, b.data(), fvec.data(), 1e-10,
+               1e-10, 1e-10, 200 * (n + 1), 0, diag.data(), 1, 100, 0, &nfev, fjac.data(), m,
+               ipvt.data(), qtf.data(), wa1.data(), wa2.data(), wa3.data(), wa4.data());
 }
 
 inline std::vector<std::string> Names() {

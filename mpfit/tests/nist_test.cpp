@@ -1,7 +1,6 @@
 // The engine on the NIST StRD nonlinear regression problems, from both
 // published starting points, scored in correct significant digits and set
 // beside MINPACK's own lmdif.
-#include <cminpack.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,16 +11,6 @@
 #include "nist_problems.h"
 
 namespace {
-
-int NistResidual(int, int, double* b, double* f, double**, void* data) {
-  nist::Residuals(*static_cast<const nist::Problem*>(data), b, f);
-  return 0;
-}
-
-int NistResidualLmdif(void* data, int, int, const double* b, double* f, int) {
-  nist::Residuals(*static_cast<const nist::Problem*>(data), b, f);
-  return 0;
-}
 
 struct Score {
   int status = 0;
@@ -44,7 +33,7 @@ Score FitOurs(const nist::Problem& p, int start) {
   mp_result result{};
   result.xerror = error.data();
   const int m = static_cast<int>(p.y.size());
-  const int status = mpfit(NistResidual, m, p.parameters(), b.data(), nullptr, nullptr,
+  const int status = mpfit(nist::MpfitResidual, m, p.parameters(), b.data(), nullptr, nullptr,
                            const_cast<nist::Problem*>(&p), &result);
   Score s = ScoreFit(p, b, result.bestnorm);
   s.status = status;
@@ -55,19 +44,11 @@ Score FitOurs(const nist::Problem& p, int start) {
   return s;
 }
 
-// lmdif with the same tolerances, step and evaluation budget as our defaults.
 Score FitLmdif(const nist::Problem& p, int start) {
-  const int m = static_cast<int>(p.y.size()), n = p.parameters();
-  std::vector<double> b = p.start[start], fvec(m), diag(n), fjac(size_t(m) * n), qtf(n),
-      wa1(n), wa2(n), wa3(n), wa4(m);
-  std::vector<int> ipvt(n);
-  int nfev = 0;
-  const int info = lmdif(NistResidualLmdif, const_cast<nist::Problem*>(&p), m, n, b.data(),
-                         fvec.data(), 1e-10, 1e-10, 1e-10, 200 * (n + 1), 0, diag.data(), 1,
-                         100, 0, &nfev, fjac.data(), m, ipvt.data(), qtf.data(), wa1.data(),
-                         wa2.data(), wa3.data(), wa4.data());
+  std::vector<double> b = p.start[start], fvec(p.y.size());
+  const int info = nist::RunLmdif(p, b);
   nist::Residuals(p, b.data(), fvec.data());
-  const double norm = enorm(m, fvec.data());
+  const double norm = enorm(static_cast<int>(fvec.size()), fvec.data());
   Score s = ScoreFit(p, b, norm * norm);
   s.status = info;
   return s;

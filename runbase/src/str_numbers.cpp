@@ -295,9 +295,10 @@ U ParseUnsigned(uint32_t h, const C* s, uint32_t base, bool& ok, bool& negative)
       break;
     }
     if (uint32_t(digit) >= base) ok = false;
-    U next;
-    if (__builtin_mul_overflow(value, U(base), &next) | __builtin_add_overflow(next, U(digit), &next))
-      ok = false;
+    U shifted, next;
+    const bool mulOverflow = __builtin_mul_overflow(value, U(base), &shifted);
+    const bool addOverflow = __builtin_add_overflow(shifted, U(digit), &next);
+    if (mulOverflow || addOverflow) ok = false;
     value = next;
   }
   return value;

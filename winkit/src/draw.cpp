@@ -2,6 +2,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -198,6 +199,39 @@ void NoBrush(Impl& d) {
   d.painter->setBrush(Qt::NoBrush);
   d.brushUse = Impl::BrushUse::none;
 }
+// ---- direct pixel writes of off-screen surfaces
+
+bool Direct(const Impl& d) { return d.raster && !d.clipped; }
+
+void HSpan(QImage& img, int x1, int x2, int y, QRgb c) {
+  if (y < 0 || y >= img.height()) return;
+  if (x1 > x2) std::swap(x1, x2);
+  x1 = std::max(x1, 0);
+  x2 = std::min(x2, img.width() - 1);
+  auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+  for (int x = x1; x <= x2; ++x) row[x] = c;
+}
+
+void VSpan(QImage& img, int x, int y1, int y2, QRgb c) {
+  if (x < 0 || x >= img.width()) return;
+  if (y1 > y2) std::swap(y1, y2);
+  y1 = std::max(y1, 0);
+  y2 = std::min(y2, img.height() - 1);
+  const qsizetype stride = img.bytesPerLine() / 4;
+  QRgb* p = reinterpret_cast<QRgb*>(img.scanLine(0)) + x;
+  for (int y = y1; y <= y2; ++y) p[y * stride] = c;
+}
+
+// The disc a 1-pixel pen and a fill of radius r cover together.
+void Disc(QImage& img, int cx, int cy, int r, QRgb c) {
+  const int limit = r * r + r;
+  for (int dy = -r; dy <= r; ++dy) {
+    int dx = 0;
+    while ((dx + 1) * (dx + 1) + dy * dy <= limit) ++dx;
+    HSpan(img, cx - dx, cx + dx, cy + dy, c);
+  }
+}
+
 const QFontMetrics& Metrics(Impl& d) {
   if (!d.metrics) d.metrics.emplace(d.font);
   return *d.metrics;
@@ -259,6 +293,11 @@ void CPainterContext::OutTextXY(int x, int y, int length, const char* text) {
 
 void CPainterContext::Line(int x1, int y1, int x2, int y2) {
   if (!impl_->painter) return;
+  if (Direct(*impl_) && impl_->width <= 1 && (x1 == x2 || y1 == y2)) {
+    const QRgb c = impl_->ink.rgba();
+    y1 == y2 ? HSpan(*impl_->raster, x1, x2, y1, c) : VSpan(*impl_->raster, x1, y1, y2, c);
+    return;
+  }
   UseInk(*impl_);
   impl_->painter->drawLine(x1, y1, x2, y2);
 }
@@ -282,6 +321,10 @@ void CPainterContext::Circle(int x, int y, int r) {
 
 void CPainterContext::CircleFill(int x, int y, int r, bool outlined) {
   if (!impl_->painter) return;
+  if (Direct(*impl_) && !outlined && r >= 0 && r <= 8) {
+    Disc(*impl_->raster, x, y, r, impl_->paper.rgba());
+    return;
+  }
   outlined ? UseInk(*impl_) : UsePaperPen(*impl_);
   UsePaperBrush(*impl_);
   impl_->painter->drawEllipse(QPoint(x, y), r, r);
@@ -333,9 +376,11 @@ void CPainterContext::DrawImage(int x, int y, const vimage::CImage& image, int w
 void CPainterContext::SetClip(int x, int y, int width, int height) {
   if (!impl_->painter) return;
   impl_->painter->setClipRect(x, y, width, height);
+  impl_->clipped = true;
 }
 void CPainterContext::ClearClip() {
   if (impl_->painter) impl_->painter->setClipping(false);
+  impl_->clipped = false;
 }
 
 // ---------------------------------------------------------- memory context
@@ -361,6 +406,7 @@ bool CMemoryContext::Init(int width, int height, TColor paper) {
   surface_->image.fill(ToQColor(paper));
   surface_->painter.begin(&surface_->image);
   impl_ = std::make_unique<TImpl>(&surface_->painter);
+  impl_->raster = &surface_->image;
   impl_->font = QGuiApplication::font();
   surface_->painter.setFont(impl_->font);
   width_ = width;

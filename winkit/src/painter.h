@@ -26,6 +26,11 @@ struct vgr::CPainterContext::TImpl {
   // Pen state of the painter, so that repeated colours switch nothing.
   enum class PenUse { none, ink, paper, text } penUse = PenUse::none;
   enum class BrushUse { none, paper, stale } brushUse = BrushUse::none;
+  // Off-screen surfaces draw thin axis-parallel lines and small discs
+  // straight into the pixels: the painter's per-call cost dominates charts
+  // of many thousand points. Null on views; unused while a clip is set.
+  QImage* raster = nullptr;
+  bool clipped = false;
 };
 
 struct vfont::CFont::TImpl {

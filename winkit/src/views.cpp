@@ -11,7 +11,10 @@
 
 #include <algorithm>
 
+#include <cstring>
+
 #include "painter.h"
+#include "winkit/vimage.h"
 #include "qtpeer.h"
 #include "winkit/vwin.h"
 
@@ -274,6 +277,15 @@ void CView::InvalidateRect(const vcom::CRect& rect) {
 void CView::Update() {
   if (impl_ && impl_->inner) impl_->inner->repaint();
 }
+bool CView::Grab(vimage::CImage& image) const {
+  if (!impl_ || !impl_->outer) return false;
+  QImage q = impl_->outer->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+  if (q.isNull() || !image.Init(q.width(), q.height())) return false;
+  for (int y = 0; y < q.height(); ++y) std::memcpy(image.Row(y), q.constScanLine(y), static_cast<size_t>(q.width()) * 4);
+  image.MakeOpaque();
+  return true;
+}
+
 void CView::SetRenderer(TRenderer renderer) { renderer_ = renderer; }
 void CView::SetOpaque(bool opaque) {
   if (!impl_) return;

@@ -95,6 +95,9 @@ class CView : public CEventHandler {
   void InvalidateRect(const vcom::CRect& rect);
   // Repaints at once (tests and the export path use it).
   void Update();
+  // Renders the view (a window: with its frame's menu, tool and status
+  // bars) into image.
+  bool Grab(vimage::CImage& image) const;
 
   void SetRenderer(TRenderer renderer);
   TRenderer Renderer() const { return renderer_; }

@@ -141,9 +141,15 @@ std::string ScientificText(double value, uint32_t digits, bool engineering) {
   return t;
 }
 
+// Significant digits of the corrected renderings: 1..15 (15 otherwise),
+// fewer when the array is shorter.
+uint32_t CorrectedDigits(uint32_t digits, uint32_t h) {
+  const uint32_t d = (digits >= 1 && digits <= 15) ? digits : 15;
+  return h >= d ? d : h > 3 ? h - 2 : 1;
+}
+
 std::string CorrectedText(double value, uint32_t digits, uint32_t h) {
-  uint32_t d = (digits >= 1 && digits <= 15) ? digits : 15;
-  if (h < d) d = h > 3 ? h - 2 : 1;
+  const uint32_t d = CorrectedDigits(digits, h);
   const double magnitude = std::fabs(value);
   if (magnitude > 1e-14 && magnitude < 1 &&
       std::trunc(std::fabs(std::log10(magnitude)) + 0.2) < double(d)) {
@@ -245,9 +251,7 @@ template <class C>
 void CorrectedRealToStr(double value, uint32_t digits, bool engineering, uint32_t h, C* d,
                         bool& ok) {
   if (engineering && !std::isnan(value)) {
-    uint32_t dd = (digits >= 1 && digits <= 15) ? digits : 15;
-    if (h < dd) dd = h > 3 ? h - 2 : 1;
-    RealToStr(value, dd, true, h, d, ok);
+    RealToStr(value, CorrectedDigits(digits, h), true, h, d, ok);
     return;
   }
   const std::string t = std::isnan(value) ? std::string() : CorrectedText(value, digits, h);

@@ -195,3 +195,36 @@ TEST(Timers, CountersAgreeAndAreMonotonic) {
 }
 
 }  // namespace
+
+#include <unistd.h>
+
+namespace {
+
+bool pendingInput = false;
+
+// The wait reports the readable descriptor, pending GUI input, or a timeout;
+// only zero timeouts are used, so nothing here depends on the clock.
+TEST(Waits, DescriptorsInputAndTimeout) {
+  int fds[2][2];
+  ASSERT_EQ(pipe(fds[0]), 0);
+  ASSERT_EQ(pipe(fds[1]), 0);
+  const os::WaitHandle handles[] = {fds[0][0], fds[1][0]};
+  EXPECT_EQ(os::MsgWaitForMultipleObjectsEx(2, handles, 0, 0, 0), os::WAIT_TIMEOUT);
+  ASSERT_EQ(write(fds[1][1], "x", 1), 1);
+  EXPECT_EQ(os::MsgWaitForMultipleObjectsEx(2, handles, 0, 0, 0), os::WAIT_OBJECT_0 + 1);
+  EXPECT_EQ(os::MsgWaitForMultipleObjectsEx(2, handles, 0, 0, os::MWMO_WAITALL), os::WAIT_TIMEOUT);
+  ASSERT_EQ(write(fds[0][1], "x", 1), 1);
+  EXPECT_EQ(os::MsgWaitForMultipleObjectsEx(2, handles, os::INFINITE, 0, os::MWMO_WAITALL),
+            os::WAIT_OBJECT_0);
+
+  EXPECT_TRUE(os::WindowsQueueEmpty());
+  os::SetQueueProbe([] { return pendingInput; });
+  pendingInput = true;
+  EXPECT_FALSE(os::WindowsQueueEmpty());
+  EXPECT_EQ(os::MsgWaitForMultipleObjectsEx(0, nullptr, os::INFINITE, 0xFF, 0), os::WAIT_OBJECT_0);
+  os::SetQueueProbe(nullptr);
+  EXPECT_EQ(os::MsgWaitForMultipleObjectsEx(1, nullptr, 0, 0, 0), os::WAIT_FAILED);
+  for (auto& p : fds) close(p[0]), close(p[1]);
+}
+
+}  // namespace

@@ -289,3 +289,37 @@ TEST(StrUnicode, LongLinesConvertWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// The W forms share the A forms' rules; a few of them on 16-bit arrays with
+// a guard unit behind a 4-unit array.
+TEST(StrWide, EditingCutsAtTheEnd) {
+  char16_t d[5] = {u'a', u'b', 0, u'#', u'#'};
+  Str::AppendW(3, d, 9, u"xyz");
+  EXPECT_EQ(std::u16string(d, 4), u"abxy");
+  EXPECT_EQ(d[4], u'#');
+  Str::DeleteW(3, d, 0, 1);
+  EXPECT_EQ(std::u16string(d), u"bxy");
+  Str::InsertW(3, d, 9, u"\u00E9\u00E9", 1);
+  EXPECT_EQ(std::u16string(d, 4), u"b\u00E9\u00E9x");
+  EXPECT_EQ(d[4], u'#');
+  EXPECT_EQ(Str::LengthW(3, d), 4u);
+  EXPECT_EQ(Str::RCharPosW(3, d, u'\u00E9'), 2u);
+
+  char16_t t[8] = u" \t a \r\n";
+  Str::TrimW(7, t);
+  EXPECT_EQ(std::u16string(t), u"a");
+  Str::RPadChW(7, t, 3, u'-');
+  EXPECT_EQ(std::u16string(t), u"a--");
+  EXPECT_TRUE(Str::SubstW(7, t, 9, u"--", 9, u"\u00DF"));
+  EXPECT_EQ(std::u16string(t), u"a\u00DF");
+
+  char16_t pas[4];
+  EXPECT_TRUE(Str::StrToPasW(9, u"abc", 3, pas));
+  EXPECT_EQ(pas[0], 3);
+  EXPECT_FALSE(Str::StrToCW(9, u"abcd", 3, pas));
+  EXPECT_EQ(std::u16string(pas), u"abc");
+}
+
+}  // namespace

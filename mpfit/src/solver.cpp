@@ -1,6 +1,7 @@
 #include "solver.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <new>
@@ -10,7 +11,8 @@
 namespace mpfit_internal {
 namespace {
 
-bool g_failNextAllocation = false;
+// Fits may run on several threads at once (the bootstrap does).
+std::atomic<bool> g_failNextAllocation{false};
 
 constexpr double kEpsilon = MP_MACHEP0;
 
@@ -26,10 +28,7 @@ Solver::Solver(const Problem& problem)
     : p_(problem), m_(problem.m), n_(problem.nfree()) {}
 
 bool Solver::Allocate() {
-  if (g_failNextAllocation) {
-    g_failNextAllocation = false;
-    return false;
-  }
+  if (g_failNextAllocation.exchange(false)) return false;
   const size_t m = m_, n = n_;
   try {
     xall_.assign(p_.initial, p_.initial + p_.npar);

@@ -101,6 +101,14 @@ TEST(MpfitTest, RefusesBadCallsWithTheirStatusAndLeavesParametersAlone) {
   EXPECT_EQ(c.Run(nullptr), MP_ERR_INPUT);
 }
 
+TEST(MpfitTest, FixedParameterIsNotCheckedAgainstItsLimits) {
+  Call c;
+  c.pars[1] = mp_par{1, {1, 1}, {-1, 0}, nullptr, 0, 0, 9, 0, 0, 0};
+  ASSERT_GT(c.Run(), 0);
+  EXPECT_EQ(c.x[1], 1.0);
+  EXPECT_EQ(c.result.nfree, 1);
+}
+
 // Least-squares line through the points, for reference.
 void ExactLine(const Line& l, double& a, double& b) {
   double sx = 0, sy = 0, sxx = 0, sxy = 0;

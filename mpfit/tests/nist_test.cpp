@@ -126,4 +126,35 @@ TEST_F(NistTest, DigitsTableAgainstLmdif) {
   }
 }
 
+// Misra1a with b1 held below its best value: no evaluation, difference steps
+// included, leaves the box, b1 ends exactly on its limit, b2 refits freely.
+TEST_F(NistTest, BoundedFitNeverEvaluatesOutsideTheLimits) {
+  struct Probe {
+    const nist::Problem* problem;
+    double lo[2], hi[2];
+    int outside = 0;
+  } probe{&problems_.at("Misra1a"), {200, 1e-5}, {230, 1e-3}};
+  auto residual = [](int m, int n, double* b, double* f, double** d, void* data) {
+    Probe& p = *static_cast<Probe*>(data);
+    for (int k = 0; k < 2; ++k) p.outside += b[k] < p.lo[k] || b[k] > p.hi[k];
+    return nist::MpfitResidual(m, n, b, f, d, const_cast<nist::Problem*>(p.problem));
+  };
+  mp_par pars[2] = {};
+  for (int k = 0; k < 2; ++k) {
+    pars[k].limited[0] = pars[k].limited[1] = 1;
+    pars[k].limits[0] = probe.lo[k];
+    pars[k].limits[1] = probe.hi[k];
+  }
+  for (int start = 0; start < 2; ++start) {
+    std::vector<double> b = {std::min(probe.problem->start[start][0], 229.0),
+                             probe.problem->start[start][1]};
+    mp_result result{};
+    ASSERT_GT(mpfit(residual, 14, 2, b.data(), pars, nullptr, &probe, &result), 0);
+    EXPECT_EQ(probe.outside, 0);
+    EXPECT_EQ(b[0], 230);
+    EXPECT_EQ(result.npegged, 1);
+    EXPECT_GT(b[1], probe.problem->certified[1]);  // a lower b1 wants a steeper rise
+  }
+}
+
 }  // namespace

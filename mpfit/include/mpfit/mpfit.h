@@ -5,6 +5,14 @@
 // on numeric (or user-supplied) derivatives. Parameters may be fixed or
 // limited below and/or above; steps never leave the limits, and a parameter
 // resting on a limit with the gradient pointing outwards is held there.
+//
+// Beyond the classic MINPACK loop: after convergence a few Gauss-Newton steps
+// on central-difference Jacobians polish the result (kept only when they
+// help), and a trial step whose residuals are not finite is refused like any
+// step that fails to reduce chi-square; non-finite residuals at the start or
+// in a Jacobian end the fit with MP_ERR_NAN. Errors and covariance come from
+// a central-difference Jacobian at the final values. Safe to call from
+// several threads at once with separate arguments.
 #pragma once
 
 #ifdef __cplusplus

@@ -1,30 +1,24 @@
-// Element and block storage: the C heap, which Storage and the general
-// operator new share, so an element may be created with either.
+// Element and block storage: Storage's heap, which the general operator new
+// shares, so an element may be created with either.
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
-#include <cstdlib>
+
+#include "runbase/storage.h"
 
 namespace corekit_heap {
 
-[[noreturn]] inline void OutOfMemory() {
-    std::fputs("Critical Error: Not enough memory\n", stderr);
-    std::_Exit(-1);
-}
-
 inline void* Allocate(std::size_t size) {
-    void* block = std::malloc(size ? size : 1);
-    if (!block) OutOfMemory();
+    void* block = nullptr;
+    Storage::Allocate(block, size ? size : 1);   // ends the process when the heap is exhausted
     return block;
 }
 
 inline void* Reallocate(void* block, std::size_t size) {
-    void* grown = std::realloc(block, size ? size : 1);
-    if (!grown) OutOfMemory();
-    return grown;
+    Storage::Reallocate(block, size ? size : 1);
+    return block;
 }
 
-inline void Release(void* block) noexcept { std::free(block); }
+inline void Release(void* block) noexcept { Storage::Free(block); }
 
 } // namespace corekit_heap

@@ -200,6 +200,10 @@ bool SetFileTime2(File f, std::uint16_t year, std::uint16_t month, std::uint16_t
   parts.tm_sec = second;
   struct timespec ts {};
   ts.tv_sec = ::timegm(&parts);
+  if (parts.tm_mday != day) {   // timegm moved a day that the month does not have
+    errno = EINVAL;
+    return false;
+  }
   ts.tv_nsec = long(millisecond) * 1000000;
   return SetFileTime(f, sys::ToFileTime(ts));
 }

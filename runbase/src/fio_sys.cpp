@@ -248,8 +248,15 @@ void CopyOut(std::uint32_t high, char* destination, std::string_view text) {
   if (destination == nullptr) return;
   const std::size_t capacity = std::size_t(high) + 1;
   const std::size_t n = std::min(capacity, text.size());
-  std::memmove(destination, text.data(), n);
+  if (n > 0) std::memmove(destination, text.data(), n);
   if (n < capacity) destination[n] = 0;
+}
+
+std::string_view Trim(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
 }
 
 std::string_view View(std::uint32_t high, const char* text) {

@@ -14,6 +14,7 @@ namespace FIOR {
 namespace {
 
 using FIO::sys::CopyOut;
+using FIO::sys::Trim;
 using FIO::sys::View;
 
 bool IsSep(char c) { return c == '/' || c == '\\'; }
@@ -74,13 +75,6 @@ TSplit Split(std::string_view p) {
   if (sep < rootLength) return {p, {}};
   const std::size_t keep = sep == rootLength ? sep + 1 : sep;   // "C:\" and "/" keep theirs
   return {p.substr(0, keep), p.substr(sep + 1)};
-}
-
-std::string_view Trim(std::string_view p) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!p.empty() && blank(p.front())) p.remove_prefix(1);
-  while (!p.empty() && blank(p.back())) p.remove_suffix(1);
-  return p;
 }
 
 std::string CurrentDirectory() {

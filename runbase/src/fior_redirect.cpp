@@ -12,16 +12,8 @@ namespace FIOR {
 namespace {
 
 using FIO::sys::CopyOut;
+using FIO::sys::Trim;
 using FIO::sys::View;
-
-constexpr std::uint32_t kNoEntry = 0xFFFFFFFFu;
-
-std::string_view Trim(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 bool IsRelative(std::string_view name) {
   if (name.empty()) return false;

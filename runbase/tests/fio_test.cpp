@@ -216,6 +216,8 @@ TEST_F(FioTest, FileTimesUseWindowsUnitsAndRoundTrip) {
   ASSERT_TRUE(FIO::GetFileTime2(f, y, mo, d, h, mi, s, ms));
   EXPECT_EQ((std::vector<int>{y, mo, d, h, mi, s, ms}), (std::vector<int>{2024, 2, 29, 23, 59, 58, 125}));
   EXPECT_FALSE(FIO::SetFileTime2(f, 2024, 13, 1, 0, 0, 0, 0));
+  EXPECT_FALSE(FIO::SetFileTime2(f, 2023, 2, 29, 0, 0, 0, 0));   // not a leap year
+  EXPECT_EQ(FIO::IOresult(), EINVAL);
   FIO::Close(f);
   EXPECT_GT(FIO::GetCurrentFileTime(), 133000000000000000ULL);   // after 2022
 }

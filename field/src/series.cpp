@@ -128,6 +128,18 @@ std::uint32_t CSeriesTreeElem::Colour(const CFilterTable& filters) const {
   return filters.ColourOf(name);
 }
 
+const char* CSeriesTreeElem::TimeScaleText() const {
+  switch (dataMetaData.jdType) {
+    case jdGeocentric:
+      return converted ? "Series in HJD (converted from GJD by OMBRIX)"
+                       : "Series in GJD, cannot covert to HJD (unknown RA, Dec)";
+    case jdHeliocentric:
+      return "Series in HJD";
+    default:
+      return "Series JD type unknown (GJD/HJD not specified)";
+  }
+}
+
 CLocalSeriesTreeElem::CLocalSeriesTreeElem() {
   std::memset(absolutePath, 0, sizeof(absolutePath));
   std::memset(relativePath, 0, sizeof(relativePath));

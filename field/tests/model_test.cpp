@@ -2,6 +2,7 @@
 // sorting, filters, and the object operations with scripted dialogs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,7 +14,7 @@ namespace {
 
 void SetText(char* field, std::size_t size, const char* text) {
   std::memset(field, 0, size);
-  std::strncpy(field, text, size);
+  std::memcpy(field, text, std::min(size, std::strlen(text)));
 }
 #define SET(field, text) SetText(field, sizeof(field), text)
 

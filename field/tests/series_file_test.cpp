@@ -199,6 +199,10 @@ TEST(HeliocentricConversion, CoordinateRuleAndTimeScale) {
     EXPECT_EQ(s.converted, c.converted);
     double expected = c.converted ? ombrix_model::HeliocentricJD(2459100.25, c.usedRA, dec) : 2459100.25;
     EXPECT_DOUBLE_EQ(s.time[1], expected);
+    if (c.jdType == jdGeocentric) {
+      EXPECT_STREQ(s.TimeScaleText(), c.converted ? "Series in HJD (converted from GJD by OMBRIX)"
+                                                  : "Series in GJD, cannot covert to HJD (unknown RA, Dec)");
+    }
   }
 }
 

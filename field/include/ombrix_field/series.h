@@ -75,6 +75,9 @@ class CSeriesTreeElem : public vtree::CAVLTreeElem {
   const char* EffectiveFilter() const;
   // Colour of the effective filter in the table.
   std::uint32_t Colour(const CFilterTable& filters) const;
+  // Status-bar text of the time scale read from the data, e.g.
+  // "Series in HJD (converted from GJD by OMBRIX)".
+  const char* TimeScaleText() const;
 
  private:
   void Reserve(std::uint32_t capacity);

@@ -22,7 +22,15 @@ File OpenName(std::uint32_t high, const C* name, int flags, Fault::Op op) {
   sys::TNativeName native;
   if (!sys::ToNative(high, name, native)) return InvalidHandle;
   const int fd = sys::Open(native.text, flags, op);
-  return fd < 0 ? InvalidHandle : File(fd);
+  if (fd < 0) return InvalidHandle;
+  // A directory is not a file: refuse it here as the read-only open would not.
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    sys::CloseFd(fd);
+    errno = EISDIR;
+    return InvalidHandle;
+  }
+  return File(fd);
 }
 
 template <class C>

@@ -109,6 +109,8 @@ TEST_F(FioTest, MissingFilesAndBadHandlesReportTheSystemError) {
   EXPECT_EQ(FIO::OpenA(6, "absent"), FIO::InvalidHandle);
   EXPECT_EQ(FIO::IOresult(), ENOENT);
   EXPECT_EQ(FIO::AppendA(6, "absent"), FIO::InvalidHandle);
+  EXPECT_EQ(FIO::OpenReadA(0, "."), FIO::InvalidHandle);   // a directory is not a file
+  EXPECT_EQ(FIO::IOresult(), EISDIR);
   EXPECT_EQ(FIO::Size(FIO::InvalidHandle), ~std::uint64_t(0));
   EXPECT_EQ(FIO::IOresult(), EBADF);
   EXPECT_FALSE(FIO::EndOfFile(FIO::InvalidHandle));

@@ -73,6 +73,7 @@ class CParser {
   bool Value(CJSONNode& node, const char* separatorError);
   bool Identifier(CJSONNode& node, TToken token);
   TQuoted Quoted(char* out, uint32_t limit, uint32_t& count);
+  bool OptionalSign(bool& negative);
   bool Number(CJSONNode& node);
 
   TJSONSource& source_;
@@ -268,14 +269,19 @@ int64_t SignedInteger(uint64_t magnitude, bool negative) {
   return -static_cast<int64_t>(magnitude);
 }
 
+// Consumes a '-' or '+' at the current byte; false when the sign ends the text.
+bool CParser::OptionalSign(bool& negative) {
+  if (Byte() != '-' && Byte() != '+') return true;
+  negative = Byte() == '-';
+  if (IsLast()) return false;
+  ++source_.position;
+  return true;
+}
+
 bool CParser::Number(CJSONNode& node) {
   constexpr const char* kError = "Expected number";
   bool negative = false;
-  if (Byte() == '-' || Byte() == '+') {
-    negative = Byte() == '-';
-    if (IsLast()) return Fail(kError);
-    ++source_.position;
-  }
+  if (!OptionalSign(negative)) return Fail(kError);
   // Integer digits: as a double for reals, and exactly for integers.
   double value = 0;
   uint64_t magnitude = 0;
@@ -300,11 +306,7 @@ bool CParser::Number(CJSONNode& node) {
     ++source_.position;
     isReal = true;
     bool negativeExponent = false;
-    if (Byte() == '-' || Byte() == '+') {
-      negativeExponent = Byte() == '-';
-      if (IsLast()) return Fail(kError);
-      ++source_.position;
-    }
+    if (!OptionalSign(negativeExponent)) return Fail(kError);
     int32_t exponent = 0;
     for (; !AtEnd() && IsDigit(Byte()); ++source_.position)
       if (exponent < kExponentCap) exponent = exponent * 10 + (Byte() - '0');

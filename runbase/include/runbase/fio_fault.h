@@ -20,7 +20,7 @@ enum class Op : std::uint8_t {
   Sync,      // Flush
   Seek,
   Truncate,
-  Rename,
+  Rename,    // renames, and the hard link the file replacer makes for a backup
   Delete,    // deleting a file or removing a directory
   MkDir,
   Count

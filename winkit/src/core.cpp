@@ -95,6 +95,8 @@ void* g_appHandle = nullptr;
 
 }  // namespace
 
+void InstallPlatformHooks();
+
 bool IsAlive(view::CEventHandler* handler) { return LiveHandlers().count(handler) != 0; }
 
 void EnsureApp() {
@@ -138,7 +140,10 @@ namespace vcore {
 
 void Init_() {
   static int calls = 0;
-  if (calls++ == 0) EnsureApp();
+  if (calls++ == 0) {
+    EnsureApp();
+    InstallPlatformHooks();
+  }
 }
 void SetAppHandle(void* handle) { g_appHandle = handle; }
 void* GetAppHandle() { return g_appHandle; }

@@ -1,0 +1,44 @@
+// The desktop clipboard serves corekit's clipboard text, and runbase's
+// fatal messages become message boxes.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include <string>
+#include <thread>
+
+#include "winkit/vcore.h"
+#include "winkit/vdlg.h"
+
+#if WINKIT_WITH_COREKIT
+#include <corekit/clipboard.hpp>
+
+TEST(Platform, ClipboardTextGoesThroughTheDesktopClipboard) {
+  vcore::Init_();
+  ASSERT_TRUE(vcom::ClipboardProvider().SetText("%RA% %DEC%", 10));
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "%RA% %DEC%");
+  QGuiApplication::clipboard()->setText(QString::fromUtf8("OmbrixFitParameters \xc3\xa9"));
+  std::string text;
+  ASSERT_TRUE(vcom::ClipboardProvider().GetText(text));
+  EXPECT_EQ(text, "OmbrixFitParameters \xc3\xa9");
+  // Off the GUI thread the toolkit's clipboard is out of reach.
+  bool fromWorker = true;
+  std::thread([&] { fromWorker = vcom::ClipboardProvider().SetText("x", 1); }).join();
+  EXPECT_FALSE(fromWorker);
+}
+#endif
+
+#if WINKIT_WITH_RUNBASE
+#include <runbase/diag.h>
+
+TEST(Platform, FatalMessagesBecomeWarningBoxes) {
+  vcore::Init_();
+  vdlg::CScriptedDialogs script;
+  Diag::ShowMessage("Critical Error", "Not enough memory");
+  ASSERT_EQ(script.Shown().size(), 1u);
+  EXPECT_EQ(script.Shown()[0].caption, "Critical Error");
+  EXPECT_EQ(script.Shown()[0].lines, std::vector<std::string>{"Not enough memory"});
+  EXPECT_EQ(script.Shown()[0].icon, vstock::siRedExclamation);
+}
+#endif

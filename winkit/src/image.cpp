@@ -19,6 +19,7 @@
 
 #include "painter.h"
 #include "qtpeer.h"
+#include "winkit/vcont.h"
 #include "winkit/vimage.h"
 
 using namespace winkit_qt;
@@ -29,12 +30,7 @@ void Init_() { vcore::Init_(); }
 
 namespace {
 
-void SetError(int high, char* out, const std::string& text) {
-  if (!out || high < 0) return;
-  size_t n = std::min(text.size(), static_cast<size_t>(high) + 1);
-  std::memcpy(out, text.data(), n);
-  if (n <= static_cast<size_t>(high)) out[n] = 0;
-}
+void SetError(int high, char* out, const std::string& text) { vcont::CopyOut(text, high, out); }
 
 int WriteToVector(GifFileType* gif, const GifByteType* data, int length) {
   auto* out = static_cast<std::vector<byte>*>(gif->UserData);

@@ -451,10 +451,7 @@ void CompressPathToLength(const char* path, int maxLength, int high, char* out) 
       r = p.substr(0, keep) + dots + name;
     }
   }
-  // (high, buffer): high + 1 characters; a full array has no terminator.
-  size_t n = std::min(r.size(), static_cast<size_t>(high) + 1);
-  std::memcpy(out, r.data(), n);
-  if (n <= static_cast<size_t>(high)) out[n] = 0;
+  vcont::CopyOut(r, high, out);
 }
 
 }  // namespace vwin

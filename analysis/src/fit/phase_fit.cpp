@@ -1,0 +1,146 @@
+// Phase-curve fit of the light-curve model with mpfit.
+#include "ombrix_analysis/phase_fit.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <mpfit/mpfit.h>
+
+namespace ombrix_analysis {
+
+using ombrix_data::TMessageIcon;
+using ombrix_data::TUserMessage;
+using ombrix_model::FitParameterCount;
+using ombrix_model::TFitParameters;
+
+namespace {
+
+struct TBounds {
+  double lower;
+  double upper;
+};
+
+// Bounds of the sixteen parameters, in storage order.
+constexpr TBounds kPhaseFitBounds[FitParameterCount] = {
+    {-20.0, 20.0},  // mag0
+    {-0.25, 0.75},  // sec_phase
+    {0.0, 10.0},    // a_pri
+    {0.0, 0.6},     // d_pri
+    {0.0, 99.0},    // g_pri
+    {-10.0, 10.0},  // c_pri
+    {0.0, 10.0},    // a_sec
+    {0.0, 0.6},     // d_sec
+    {0.0, 99.0},    // g_sec
+    {-10.0, 10.0},  // c_sec
+    {-2.0, 2.0},    {-2.0, 2.0}, {-2.0, 2.0}, {-2.0, 2.0}, {-2.0, 2.0}, {-2.0, 2.0},
+};
+
+void FillDescriptors(const bool* free, mp_par* pars) {
+  for (int i = 0; i < FitParameterCount; ++i) {
+    std::memset(&pars[i], 0, sizeof(mp_par));
+    pars[i].fixed = free[i] ? 0 : 1;
+    pars[i].limited[0] = pars[i].limited[1] = 1;
+    pars[i].limits[0] = kPhaseFitBounds[i].lower;
+    pars[i].limits[1] = kPhaseFitBounds[i].upper;
+  }
+}
+
+}  // namespace
+
+void FoldFitPoints(const TFitPoint* points, std::size_t pointCount, TFitPoint* folded) {
+  for (std::size_t i = 0; i < pointCount; ++i) {
+    folded[i] = points[i];
+    if (folded[i].error == 0.0) folded[i].error = 1.0;
+    if (folded[i].phase < 0.0) folded[i].phase += 1.0;
+  }
+}
+
+int PhaseCurveResidual(int m, int /*n*/, double* x, double* fvec, double** /*dvec*/,
+                       void* privateData) {
+  TFitParameters model;
+  std::memcpy(model.value, x, sizeof model.value);
+  ombrix_model::PrepareLightCurveModel(model);
+  const auto* points = static_cast<const TFitPoint*>(privateData);
+  for (int i = 0; i < m; ++i) {
+    const TFitPoint& p = points[i];
+    fvec[i] = (p.value + p.seriesOffset - ombrix_model::EvaluateLightCurveModel(model, p.phase)) /
+              p.error;
+  }
+  return 0;
+}
+
+void FitStatusText(int status, std::size_t bufferSize, char* buffer) {
+  const char* text;
+  switch (status) {
+    case MP_ERR_INPUT: text = "General input parameter error"; break;
+    case MP_ERR_NAN: text = "User function produced non-finite values"; break;
+    case MP_ERR_FUNC: text = "No user function was supplied"; break;
+    case MP_ERR_NPOINTS: text = "No user data points were supplied"; break;
+    case MP_ERR_NFREE: text = "No free parameters"; break;
+    case MP_ERR_MEMORY: text = "Memory allocation error"; break;
+    case MP_ERR_INITBOUNDS: text = "Initial values inconsistent with constraints"; break;
+    case MP_ERR_BOUNDS: text = "Initial constraints inconsistent"; break;
+    case MP_ERR_PARAM: text = "General input parameter error"; break;
+    case MP_ERR_DOF: text = "Not enough degrees of freedom"; break;
+    default: text = "Unknown error"; break;
+  }
+  if (bufferSize == 0) return;
+  std::snprintf(buffer, bufferSize, "%s", text);
+}
+
+bool FitPhaseCurve(TPhaseFitPane& pane, ombrix_data::CObjectListElem& object,
+                   ombrix_data::CUserIO& io, TPhaseFitOutcome* outcome) {
+  TPhaseFitOutcome result;
+  result.pointCount = pane.pointCount;
+  if (outcome) *outcome = result;
+  if (pane.pointCount < kMinPhaseFitPoints) {
+    io.ShowMessage(TUserMessage{"Cannot perform parameter fitting",
+                                {"Phased curve contains too little points.",
+                                 "At last 15 points needed for fit.", nullptr},
+                                TMessageIcon::stop});
+    return false;
+  }
+  pane.SetBusy(true);
+
+  double x[FitParameterCount];
+  std::memcpy(x, pane.fields, sizeof x);
+  mp_par pars[FitParameterCount];
+  FillDescriptors(pane.free, pars);
+  std::vector<TFitPoint> folded(pane.pointCount);
+  FoldFitPoints(pane.points, pane.pointCount, folded.data());
+
+  mp_config config;
+  std::memset(&config, 0, sizeof config);
+  mp_result fit;
+  std::memset(&fit, 0, sizeof fit);
+  const int status = mpfit(PhaseCurveResidual, static_cast<int>(folded.size()), FitParameterCount,
+                           x, pars, &config, folded.data(), &fit);
+  result.status = status;
+  result.initialChi2 = fit.orignorm;
+  result.finalChi2 = fit.bestnorm;
+  if (outcome) *outcome = result;
+
+  if (status > 0) {
+    std::memcpy(pane.fields, x, sizeof x);
+    std::memcpy(object.fit.value, x, sizeof x);
+    ombrix_model::PrepareLightCurveModel(object.fit);
+    object.fitPresent = true;
+    pane.FitAccepted(object.fit);
+    char count[48], initial[64], final[64];
+    std::snprintf(count, sizeof count, "Number of data points: %zu", pane.pointCount);
+    std::snprintf(initial, sizeof initial, "Initial chi^2: %.3f", fit.orignorm);
+    std::snprintf(final, sizeof final, "Final chi^2: %.3f", fit.bestnorm);
+    io.ShowMessage(TUserMessage{"Phase curve fitting OK", {count, initial, final},
+                                TMessageIcon::information});
+  } else {
+    char text[64];
+    FitStatusText(status, sizeof text, text);
+    io.ShowMessage(TUserMessage{"Phase curve fitting failed", {text, nullptr, nullptr},
+                                TMessageIcon::stop});
+  }
+  pane.SetBusy(false);
+  return status > 0;
+}
+
+}  // namespace ombrix_analysis

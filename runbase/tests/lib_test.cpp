@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -136,7 +137,12 @@ TEST_P(Sorting, SortsEveryShapeWithIndicesInRange) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(QSortAndHSort, Sorting, testing::Values(&Lib::QSort, &Lib::HSort));
+// Named by hand: the default names would be the functions' addresses, which
+// change from run to run.
+INSTANTIATE_TEST_SUITE_P(Lib, Sorting, testing::Values(&Lib::QSort, &Lib::HSort),
+                         [](const testing::TestParamInfo<SortFn>& info) {
+                           return std::string(info.param == &Lib::QSort ? "QSort" : "HSort");
+                         });
 
 TEST(LocalClock, FieldsAreInRange) {
   uint32_t y, mo, d, dow, h, mi, s, ms;

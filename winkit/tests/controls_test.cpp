@@ -189,3 +189,45 @@ TEST(Helpers, DpiScalingAndAccelerators) {
 }
 
 }  // namespace
+
+namespace {
+
+class Sheet : public vdata::CDataView {
+ public:
+  void ScrollChanged(int h, int v) override {
+    lastH = h;
+    lastV = v;
+    ++moves;
+  }
+  int lastH = -1, lastV = -1, moves = 0;
+};
+
+TEST(DataView, WheelScrollsTheVerticalBarWithinItsRange) {
+  vdata::Init_();
+  Sheet sheet;
+  sheet.Init(nullptr, vcom::CRect(0, 0, 300, 200));
+  vdata::CDataContainer data;
+  sheet.SetContainer(&data);
+  EXPECT_FALSE(sheet.IsModified());
+  data.SetModified();
+  EXPECT_TRUE(sheet.IsModified());
+  data.MarkSaved();
+  EXPECT_FALSE(sheet.IsModified());
+
+  sheet.SetVScroll(100, 10, 0);
+  EXPECT_EQ(sheet.DataRect().width, 300 - 16);
+  vcore::TEvent wheel;
+  wheel.kind = vcore::evMouseWheel;
+  wheel.wheel = -2;  // backward: down the rows
+  sheet.Dispatch(wheel);
+  EXPECT_TRUE(wheel.stopped);
+  EXPECT_EQ(sheet.lastV, 6);
+  wheel.stopped = false;
+  wheel.wheel = 100;
+  sheet.Dispatch(wheel);
+  EXPECT_EQ(sheet.VScrollPos(), 0);  // clamped at the top
+  sheet.ShowScrollBars(false, false);
+  EXPECT_EQ(sheet.DataRect().width, 300);
+}
+
+}  // namespace

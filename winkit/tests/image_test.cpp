@@ -148,3 +148,46 @@ TEST_F(ImageTest, MemoryContextRefusesImpossibleSizesAndMeasuresText) {
 }
 
 }  // namespace
+
+namespace {
+
+int CountColour(const vimage::CImage& img, unsigned r, unsigned g, unsigned b) {
+  int n = 0;
+  for (int y = 0; y < img.Height(); ++y)
+    for (int x = 0; x < img.Width(); ++x) {
+      const auto* p = img.Row(y) + 4 * x;
+      n += p[2] == r && p[1] == g && p[0] == b;
+    }
+  return n;
+}
+
+TEST(MemoryContext, DirectPixelPathsAgreeWithClipAndEdges) {
+  vcore::Init_();
+  vgr::CMemoryContext dc;
+  ASSERT_TRUE(dc.Init(40, 20));
+  dc.SetGCInkColor(vcolor::RGBA(0, 0, 255));
+  dc.Line(-10, 5, 100, 5);  // cut at both edges, not outside the pixels
+  dc.Line(3, 30, 3, -30);
+  dc.SetGCPaperColor(vcolor::RGBA(255, 0, 0));
+  dc.CircleFill(20, 12, 2, false);  // a point of radius 2: 5 pixels across
+  dc.CircleFill(-1, -1, 2, false);  // partly outside
+  dc.SetClip(0, 0, 10, 10);
+  dc.SetGCInkColor(vcolor::RGBA(0, 255, 0));
+  dc.Line(0, 15, 39, 15);  // outside the clip: nothing
+  dc.ClearClip();
+  vimage::CImage img;
+  ASSERT_TRUE(dc.CopyToImage(img));
+  EXPECT_EQ(CountColour(img, 0, 0, 255), 40 + 20 - 1);
+  EXPECT_EQ(CountColour(img, 0, 255, 0), 0);
+  const int red = CountColour(img, 255, 0, 0);
+  EXPECT_GE(red, 13 + 4);  // the whole disc and the corner of the clipped one
+  const auto* centre = img.Row(12) + 4 * 20;
+  const auto* rim = img.Row(12) + 4 * 22;
+  const auto* outside = img.Row(12) + 4 * 23;
+  EXPECT_EQ(centre[2], 255);
+  EXPECT_EQ(rim[2], 255);
+  EXPECT_EQ(outside[2], 255);  // white paper has red 255 too...
+  EXPECT_EQ(outside[1], 255);  // ...but also green: not part of the disc
+}
+
+}  // namespace

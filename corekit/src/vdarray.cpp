@@ -95,8 +95,15 @@ CDynamicArray::~CDynamicArray() = default;
 
 // ---- CArrayHeap ------------------------------------------------------------
 
-std::uint64_t& CArrayHeap::Header(std::uint64_t index) const {
-    return *reinterpret_cast<std::uint64_t*>(data + index * itemSize);
+// Slots need not be 8-byte aligned (item size + 8), so headers are copied.
+std::uint64_t CArrayHeap::Header(std::uint64_t index) const {
+    std::uint64_t value = 0;
+    std::memcpy(&value, data + index * itemSize, kHeaderSize);
+    return value;
+}
+
+void CArrayHeap::SetHeader(std::uint64_t index, std::uint64_t value) {
+    std::memcpy(data + index * itemSize, &value, kHeaderSize);
 }
 
 bool CArrayHeap::InUse(std::uint64_t index) const {
@@ -105,7 +112,7 @@ bool CArrayHeap::InUse(std::uint64_t index) const {
 
 bool CArrayHeap::Init(std::uint64_t size, std::uint64_t count) {
     if (!CDynamicArray::Init(size + kHeaderSize, count)) return false;
-    for (std::uint64_t i = 0; i < count; ++i) Header(i) = i + 1 < count ? i + 1 : 0;
+    for (std::uint64_t i = 0; i < count; ++i) SetHeader(i, i + 1 < count ? i + 1 : 0);
     nextIndex = 0;
     return true;
 }
@@ -114,7 +121,7 @@ bool CArrayHeap::InsertItemAddress(std::uint64_t& index, void*& address) {
     if (freeCount == 0) return false;
     index = nextIndex;
     nextIndex = Header(index);
-    Header(index) = kInUse;
+    SetHeader(index, kInUse);
     --freeCount;
     address = data + index * itemSize + kHeaderSize;
     return true;
@@ -129,7 +136,7 @@ bool CArrayHeap::InsertItem(const void* src, std::uint64_t& index) {
 
 bool CArrayHeap::RemoveItem(std::uint64_t index) {
     if (!InUse(index)) return false;
-    Header(index) = freeCount ? nextIndex : 0;
+    SetHeader(index, freeCount ? nextIndex : 0);
     nextIndex = index;
     ++freeCount;
     return true;
@@ -155,8 +162,8 @@ bool CArrayHeap::BookItems(std::uint64_t n) {
     const std::uint64_t oldTotal = totalCount;
     if (!Grow(d)) return false;
     totalCount += d;
-    for (std::uint64_t i = oldTotal; i + 1 < totalCount; ++i) Header(i) = i + 1;
-    Header(totalCount - 1) = freeCount ? nextIndex : 0;
+    for (std::uint64_t i = oldTotal; i + 1 < totalCount; ++i) SetHeader(i, i + 1);
+    SetHeader(totalCount - 1, freeCount ? nextIndex : 0);
     nextIndex = oldTotal;
     freeCount += d;
     return true;

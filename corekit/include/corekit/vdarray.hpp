@@ -52,7 +52,8 @@ public:
     bool BookItems(std::uint64_t n);
 
 private:
-    std::uint64_t& Header(std::uint64_t index) const;
+    std::uint64_t Header(std::uint64_t index) const;
+    void SetHeader(std::uint64_t index, std::uint64_t value);
     bool InUse(std::uint64_t index) const;
 };
 

@@ -61,4 +61,48 @@ void DisposeElement(N* e) {
     delete e;
 }
 
+// Unlinks the node matching key from one ordering.
+template <class P>
+bool RemoveFrom(P p, typename P::Node*& root, const typename P::Node* key, typename P::Node*& removed) {
+    removed = nullptr;
+    bool shrunk = false;
+    return Avl<P>::Remove(p, root, key, removed, shrunk);
+}
+
+// Inserts into one tree; a duplicate is disposed.
+template <class P, class Tree>
+bool InsertOrDispose(Tree* tree, typename P::Node* elem) {
+    if (!elem) return false;
+    bool grew = false;
+    P p{tree};
+    if (!Avl<P>::Insert(p, tree->root, elem, grew)) {
+        DisposeElement(elem);
+        return false;
+    }
+    ++tree->count;
+    return true;
+}
+
+// Inserts into both orderings; an element that is a duplicate in the second
+// only is taken out of the first again before it is disposed.
+template <class P1, class P2, class Tree>
+bool InsertBothOrDispose(Tree* tree, CAVLTreeElem2* elem) {
+    if (!elem) return false;
+    bool grew = false;
+    P1 p1{tree};
+    if (!Avl<P1>::Insert(p1, tree->root1, elem, grew)) {
+        DisposeElement(elem);
+        return false;
+    }
+    P2 p2{tree};
+    if (!Avl<P2>::Insert(p2, tree->root2, elem, grew)) {
+        CAVLTreeElem2* same = nullptr;
+        RemoveFrom(p1, tree->root1, elem, same);
+        DisposeElement(elem);
+        return false;
+    }
+    ++tree->count;
+    return true;
+}
+
 } // namespace corekit_avl

@@ -36,25 +36,12 @@ void CAVLTree::Delete(const CAVLTreeElem* key) {
 }
 
 bool CAVLTree::Remove(const CAVLTreeElem* key, CAVLTreeElem*& removed) {
-    removed = nullptr;
-    Plain p{this};
-    bool shrunk = false;
-    if (!Avl<Plain>::Remove(p, root, key, removed, shrunk)) return false;
+    if (!corekit_avl::RemoveFrom(Plain{this}, root, key, removed)) return false;
     --count;
     return true;
 }
 
-bool CAVLTree::Insert(CAVLTreeElem* elem) {
-    if (!elem) return false;
-    Plain p{this};
-    bool grew = false;
-    if (!Avl<Plain>::Insert(p, root, elem, grew)) {
-        DisposeElement(elem);
-        return false;
-    }
-    ++count;
-    return true;
-}
+bool CAVLTree::Insert(CAVLTreeElem* elem) { return corekit_avl::InsertOrDispose<Plain>(this, elem); }
 
 bool CAVLTree::Search(const CAVLTreeElem* key, CAVLTreeElem*& found) const {
     found = key ? Avl<Plain>::Search(root, key) : nullptr;
@@ -117,17 +104,11 @@ bool CAVLTree::iRemoveBalanceR(CAVLTreeElem*& node) {
 CAVLTree2::~CAVLTree2() = default;
 
 bool CAVLTree2::iRemove1(const CAVLTreeElem2* key, CAVLTreeElem2*& removed) {
-    removed = nullptr;
-    Plain1 p{this};
-    bool shrunk = false;
-    return Avl<Plain1>::Remove(p, root1, key, removed, shrunk);
+    return corekit_avl::RemoveFrom(Plain1{this}, root1, key, removed);
 }
 
 bool CAVLTree2::iRemove2(const CAVLTreeElem2* key, CAVLTreeElem2*& removed) {
-    removed = nullptr;
-    Plain2 p{this};
-    bool shrunk = false;
-    return Avl<Plain2>::Remove(p, root2, key, removed, shrunk);
+    return corekit_avl::RemoveFrom(Plain2{this}, root2, key, removed);
 }
 
 bool CAVLTree2::Remove1(const CAVLTreeElem2* key, CAVLTreeElem2*& removed) {
@@ -156,25 +137,7 @@ void CAVLTree2::Delete2(const CAVLTreeElem2* key) {
     if (Remove2(key, removed)) DisposeElement(removed);
 }
 
-bool CAVLTree2::Insert(CAVLTreeElem2* elem) {
-    if (!elem) return false;
-    Plain1 p1{this};
-    bool grew = false;
-    if (!Avl<Plain1>::Insert(p1, root1, elem, grew)) {
-        DisposeElement(elem);
-        return false;
-    }
-    Plain2 p2{this};
-    if (!Avl<Plain2>::Insert(p2, root2, elem, grew)) {
-        // Unique in the first ordering only: take it out again before disposal.
-        CAVLTreeElem2* same = nullptr;
-        iRemove1(elem, same);
-        DisposeElement(elem);
-        return false;
-    }
-    ++count;
-    return true;
-}
+bool CAVLTree2::Insert(CAVLTreeElem2* elem) { return corekit_avl::InsertBothOrDispose<Plain1, Plain2>(this, elem); }
 
 bool CAVLTree2::Search1(const CAVLTreeElem2* key, CAVLTreeElem2*& found) const {
     found = key ? Avl<Plain1>::Search(root1, key) : nullptr;

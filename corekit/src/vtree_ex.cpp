@@ -16,25 +16,12 @@ using Counted2 = corekit_avl::Tree2Policy<2, true>;
 // ---- CAVLTreeO -------------------------------------------------------------
 
 bool CAVLTreeO::Remove(const CAVLTreeElem* key, CAVLTreeElem*& removed) {
-    removed = nullptr;
-    Counted p{this};
-    bool shrunk = false;
-    if (!Avl<Counted>::Remove(p, root, key, removed, shrunk)) return false;
+    if (!corekit_avl::RemoveFrom(Counted{this}, root, key, removed)) return false;
     --count;
     return true;
 }
 
-bool CAVLTreeO::Insert(CAVLTreeElem* elem) {
-    if (!elem) return false;
-    Counted p{this};
-    bool grew = false;
-    if (!Avl<Counted>::Insert(p, root, elem, grew)) {
-        DisposeElement(elem);
-        return false;
-    }
-    ++count;
-    return true;
-}
+bool CAVLTreeO::Insert(CAVLTreeElem* elem) { return corekit_avl::InsertOrDispose<Counted>(this, elem); }
 
 bool CAVLTreeO::GetElemOfOrder(std::uint32_t order, CAVLTreeElem*& elem) const {
     elem = order ? Avl<Counted>::NodeOfOrder(root, order) : nullptr;
@@ -51,37 +38,14 @@ void CAVLTreeO::iBalanceR(CAVLTreeElem*& node) { Avl<Counted>::RotateRightHeavy(
 // ---- CAVLTreeO2 ------------------------------------------------------------
 
 bool CAVLTreeO2::iRemove1(const CAVLTreeElem2* key, CAVLTreeElem2*& removed) {
-    removed = nullptr;
-    Counted1 p{this};
-    bool shrunk = false;
-    return Avl<Counted1>::Remove(p, root1, key, removed, shrunk);
+    return corekit_avl::RemoveFrom(Counted1{this}, root1, key, removed);
 }
 
 bool CAVLTreeO2::iRemove2(const CAVLTreeElem2* key, CAVLTreeElem2*& removed) {
-    removed = nullptr;
-    Counted2 p{this};
-    bool shrunk = false;
-    return Avl<Counted2>::Remove(p, root2, key, removed, shrunk);
+    return corekit_avl::RemoveFrom(Counted2{this}, root2, key, removed);
 }
 
-bool CAVLTreeO2::Insert(CAVLTreeElem2* elem) {
-    if (!elem) return false;
-    Counted1 p1{this};
-    bool grew = false;
-    if (!Avl<Counted1>::Insert(p1, root1, elem, grew)) {
-        DisposeElement(elem);
-        return false;
-    }
-    Counted2 p2{this};
-    if (!Avl<Counted2>::Insert(p2, root2, elem, grew)) {
-        CAVLTreeElem2* same = nullptr;
-        iRemove1(elem, same);
-        DisposeElement(elem);
-        return false;
-    }
-    ++count;
-    return true;
-}
+bool CAVLTreeO2::Insert(CAVLTreeElem2* elem) { return corekit_avl::InsertBothOrDispose<Counted1, Counted2>(this, elem); }
 
 bool CAVLTreeO2::GetElemOfOrder1(std::uint32_t order, CAVLTreeElem2*& elem) const {
     elem = order ? Avl<Counted1>::NodeOfOrder(root1, order) : nullptr;

@@ -89,7 +89,12 @@ void SignedToStr(S value, uint32_t h, C* d, uint32_t base, bool& ok) {
 
 // ---- Real renderings ------------------------------------------------------------
 
+// A double has at most 1074 fraction digits; beyond them every digit is 0, so
+// clamping there changes no rendering and keeps the count a valid int.
+constexpr uint32_t MaxDecimals = 1100;
+
 std::string FixedText(double value, uint32_t decimals) {
+  decimals = std::min(decimals, MaxDecimals);
   return decimals == 0 ? Format("%.0f", value) : Format("%#.*f", int(decimals), value);
 }
 
@@ -263,7 +268,7 @@ template <class C>
 void LocaleFixRealToStr(double value, int32_t decimals, uint32_t h, C* d, bool& ok) {
   ok = !std::isnan(value);
   if (!ok) return;
-  const int places = decimals < 0 ? 2 : decimals;
+  const int places = decimals < 0 ? 2 : int(std::min(uint32_t(decimals), MaxDecimals));
   WriteText(h, d, Localized(Format("%.*f", places, value)));
 }
 

@@ -178,6 +178,13 @@ TEST(RealText, Renderings) {
   }
 }
 
+TEST(RealText, HugeDecimalCountsStayExact) {
+  // A count beyond int range must not turn into printf's default of six.
+  const Rendered r = Fix(0.5, 4000000000u, 10);
+  EXPECT_EQ(r.text, "0.500000000");  // high 10: eleven characters
+  EXPECT_TRUE(r.ok);
+}
+
 TEST(RealText, NaNReportsFailureAndLeavesTheText) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   using Fn = void (*)(double, uint32_t, char*, bool&);

@@ -1,0 +1,103 @@
+// Minimum timing: a local model of one eclipse fitted to the points of one
+// series inside a time window, and a bootstrap estimate of the error of the
+// time of minimum. GUI-free: the minimum-fit tab is TMinimumFitTab, messages
+// go through CUserIO.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include <ombrix_field/user_io.h>
+
+#include "ombrix_analysis/phase_fit.h"
+
+namespace ombrix_analysis {
+
+// Index of each minimum-model parameter; also the fitter's parameter order.
+enum TMinimumParameterIndex : int {
+  mmMag0 = 0,  // level outside the eclipse at the minimum
+  mmPhase,     // normalised time of minimum x0 (always free)
+  mmTrend,     // linear slope of the level per window length
+  mmA,         // eclipse amplitude
+  mmD,         // width in window units
+  mmG,         // shape exponent
+  mmC,         // curvature correction
+};
+
+inline constexpr int kMinimumParameterCount = 7;
+// Fewest points in the window that a minimum fit accepts.
+inline constexpr std::size_t kMinMinimumFitPoints = 7;
+// Resamples of one bootstrap (rounded up to a multiple of the worker count).
+inline constexpr std::uint32_t kBootstrapResamples = 1000;
+
+struct TMinimumParameters {
+  double value[kMinimumParameterCount];
+  double curvature;     // C / D^2, derived
+  double inverseWidth;  // 1 / D, derived
+};
+
+// Recomputes the two derived values.
+void PrepareMinimumModel(TMinimumParameters& parameters);
+// The model at normalised time x; the derived values must be current.
+double EvaluateMinimumModel(const TMinimumParameters& parameters, double x);
+
+// The mpfit user function of the minimum fit: privateData is a TFitPoint
+// array whose phase field holds the normalised time. Returns 0.
+int MinimumResidual(int m, int n, double* x, double* fvec, double** dvec, void* privateData);
+
+// The state of the minimum-fit tab. The GUI derives from it to draw.
+class TMinimumFitTab {
+ public:
+  virtual ~TMinimumFitTab() = default;
+
+  const TFitPoint* points = nullptr;  // the selected series; phase holds the time (JD)
+  std::size_t pointCount = 0;
+  double start = 0.0;  // time window, JD
+  double end = 0.0;
+  double fields[kMinimumParameterCount] = {};  // the seven parameter fields
+  bool free[kMinimumParameterCount] = {};      // check boxes; Phase is free whatever its box
+
+  // Results of the last fit.
+  bool fitted = false;
+  TMinimumParameters parameters = {};
+  std::size_t fitPointCount = 0;
+  double chi2 = 0.0;
+  double widthDays = 0.0;     // "D[d]:"
+  double minimumTime = 0.0;   // "Freeze Minimum <F9>:"
+  double minimumError = 0.0;  // "Freeze Error <F10>:", meaningful when errorShown
+  bool errorShown = false;    // false: the error field is empty
+
+  virtual void SetBusy(bool /*busy*/) {}
+  virtual void Redraw() {}
+  // Called now and then on the calling thread while the bootstrap workers run.
+  virtual void DispatchPendingInput() {}
+};
+
+// The command "Fit Min.": true when the fit succeeded.
+bool FitMinimum(TMinimumFitTab& tab, ombrix_data::CUserIO& io);
+
+struct TBootstrapOptions {
+  unsigned processors = 0;               // 0: the processor count of the machine
+  std::optional<std::uint32_t> seed;     // none: seeded from the clock
+};
+
+// What the last bootstrap did.
+struct TBootstrapOutcome {
+  std::uint32_t resamples = 0;  // resamples attempted
+  std::uint32_t accepted = 0;   // successful fits among them
+  double mean = 0.0;
+  double sigma = 0.0;           // population standard deviation, days
+};
+
+// The command "Est. Err.": resamples the window's points with replacement,
+// refits each resample and writes the spread of the times of minimum into
+// the error field. True when the error field was set.
+bool EstimateMinimumError(TMinimumFitTab& tab, ombrix_data::CUserIO& io,
+                          const TBootstrapOptions& options = {},
+                          TBootstrapOutcome* outcome = nullptr);
+
+// Processors of the machine, taken once.
+unsigned ProcessorCount();
+
+}  // namespace ombrix_analysis

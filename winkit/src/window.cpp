@@ -271,6 +271,9 @@ bool CWindow::Init(const vcom::CRect& rect, uint32_t style, const char* title, v
   frame->ensurePolished();
   if (frame->layout()) frame->layout()->activate();
   CreateInterior();
+  // The window can take posted messages from here on; overrides start
+  // their workers after calling this one.
+  CreatePeerWindow();
   return true;
 }
 

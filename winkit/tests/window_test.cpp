@@ -137,6 +137,7 @@ class WindowTest : public ::testing::Test {
 };
 
 TEST_F(WindowTest, MenuItemsAndToolButtonsDeliverTheirCommandsToTheWindow) {
+  EXPECT_NE(win.Handle(), 0u);  // the window takes posted messages at once
   EXPECT_TRUE(menu.Choose(1001));
   EXPECT_TRUE(menu.Choose(1010));  // from a submenu
   EXPECT_TRUE(tools.Press(4000));

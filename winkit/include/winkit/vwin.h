@@ -63,6 +63,7 @@ class CWindow : public view::CNodeView {
   CWindow();
   ~CWindow() override;
   // The window keeps menu, toolBox and statusBar but does not own them.
+  // Init runs CreateInterior, then CreatePeerWindow.
   virtual bool Init(const vcom::CRect& rect, uint32_t style, const char* title, view::CMenuBar* menu,
                     vtool::CGravityBreakToolBox* toolBox, CStatusBar* statusBar);
   void Done() override;

@@ -108,10 +108,11 @@ bool COFDReader::NextKeyword(std::uint32_t high, char* keyword) {
   std::size_t n = std::min<std::size_t>(pos_ - start, high);
   CopyText(high, keyword, data_ + start, n);
   keyword[n] = 0;
-  // A keyword followed by "=" keeps the cursor for its value.
+  // A keyword alone on its line moves on to the next line; otherwise the
+  // cursor stays for the value reader, which reports what stands there.
   std::size_t look = pos_;
   while (look < length_ && (data_[look] == ' ' || data_[look] == '\t')) ++look;
-  if (look >= length_ || data_[look] != '=') NextLine();
+  if (look >= length_ || data_[look] == '\r' || data_[look] == '\n') NextLine();
   return true;
 }
 

@@ -10,6 +10,8 @@ namespace ombrix_cli {
 extern const TCliCommand HjdCommand;
 #ifdef OMBRIX_CLI_WITH_FIELD
 extern const TCliCommand SeriesCommand;
+extern const TCliCommand FieldCommand;
+extern const TCliCommand ResaveCommand;
 #endif
 
 namespace {
@@ -18,6 +20,8 @@ const TCliCommand* const kCommands[] = {
     &HjdCommand,
 #ifdef OMBRIX_CLI_WITH_FIELD
     &SeriesCommand,
+    &FieldCommand,
+    &ResaveCommand,
 #endif
 };
 

@@ -136,6 +136,8 @@ class CHeadlessFrequencyDialog : public CFrequencyAnalysisDialog {
   void PostProgress(std::uint32_t thread, std::uint32_t done) override;
   void PostFinished(std::uint32_t thread) override;
   bool RunModal(CFrequencyProgress& progress) override;
+  // Joins the workers and drops what they posted after the dialog ended.
+  void WaitForWorkers(std::vector<std::thread>& workers) override;
   virtual bool KeepRunning(const CFrequencyProgress& /*progress*/) { return true; }
 
  private:

@@ -8,6 +8,7 @@
 namespace ombrix_cli {
 
 extern const TCliCommand HjdCommand;
+extern const TCliCommand JsonCommand;
 #ifdef OMBRIX_CLI_WITH_FIELD
 extern const TCliCommand SeriesCommand;
 extern const TCliCommand FieldCommand;
@@ -18,6 +19,7 @@ namespace {
 
 const TCliCommand* const kCommands[] = {
     &HjdCommand,
+    &JsonCommand,
 #ifdef OMBRIX_CLI_WITH_FIELD
     &SeriesCommand,
     &FieldCommand,

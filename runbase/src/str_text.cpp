@@ -289,8 +289,14 @@ void LTrimA(uint32_t h, char* s) { core::LTrim(h, s); }
 void LTrimW(uint32_t h, char16_t* s) { core::LTrim(h, s); }
 void RTrimA(uint32_t h, char* s) { core::RTrim(h, s); }
 void RTrimW(uint32_t h, char16_t* s) { core::RTrim(h, s); }
-void TrimA(uint32_t h, char* s) { core::RTrim(h, s), core::LTrim(h, s); }
-void TrimW(uint32_t h, char16_t* s) { core::RTrim(h, s), core::LTrim(h, s); }
+void TrimA(uint32_t h, char* s) {
+  core::RTrim(h, s);
+  core::LTrim(h, s);
+}
+void TrimW(uint32_t h, char16_t* s) {
+  core::RTrim(h, s);
+  core::LTrim(h, s);
+}
 
 void LPadChA(uint32_t h, char* s, uint32_t n, char c) { core::Pad(h, s, n, c, true); }
 void LPadChW(uint32_t h, char16_t* s, uint32_t n, char16_t c) { core::Pad(h, s, n, c, true); }

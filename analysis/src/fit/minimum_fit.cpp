@@ -16,6 +16,8 @@
 #include <mpfit/mpfit.h>
 #include <runbase/diag.h>
 
+#include "fit_descriptors.h"
+
 namespace ombrix_analysis {
 
 using ombrix_data::TMessageIcon;
@@ -26,14 +28,12 @@ namespace {
 constexpr double kLower[kMinimumParameterCount] = {-20.0, -0.33, -20.0, 0.0, 0.0, 0.0, -10.0};
 constexpr double kUpper[kMinimumParameterCount] = {20.0, 1.33, 20.0, 10.0, 0.6, 99.0, 10.0};
 
+// The time of minimum is always free; the others follow their check boxes.
 void FillDescriptors(const bool* free, mp_par* pars) {
-  for (int i = 0; i < kMinimumParameterCount; ++i) {
-    std::memset(&pars[i], 0, sizeof(mp_par));
-    pars[i].fixed = (i == mmPhase || free[i]) ? 0 : 1;
-    pars[i].limited[0] = pars[i].limited[1] = 1;
-    pars[i].limits[0] = kLower[i];
-    pars[i].limits[1] = kUpper[i];
-  }
+  bool withPhase[kMinimumParameterCount];
+  std::copy(free, free + kMinimumParameterCount, withPhase);
+  withPhase[mmPhase] = true;
+  FillBoundedDescriptors(kMinimumParameterCount, withPhase, kLower, kUpper, pars);
 }
 
 bool InWindow(const TMinimumFitTab& tab, double t) { return tab.start <= t && t <= tab.end; }

@@ -7,6 +7,8 @@
 
 #include <mpfit/mpfit.h>
 
+#include "fit_descriptors.h"
+
 namespace ombrix_analysis {
 
 using ombrix_data::TMessageIcon;
@@ -16,35 +18,11 @@ using ombrix_model::TFitParameters;
 
 namespace {
 
-struct TBounds {
-  double lower;
-  double upper;
-};
-
 // Bounds of the sixteen parameters, in storage order.
-constexpr TBounds kPhaseFitBounds[FitParameterCount] = {
-    {-20.0, 20.0},  // mag0
-    {-0.25, 0.75},  // sec_phase
-    {0.0, 10.0},    // a_pri
-    {0.0, 0.6},     // d_pri
-    {0.0, 99.0},    // g_pri
-    {-10.0, 10.0},  // c_pri
-    {0.0, 10.0},    // a_sec
-    {0.0, 0.6},     // d_sec
-    {0.0, 99.0},    // g_sec
-    {-10.0, 10.0},  // c_sec
-    {-2.0, 2.0},    {-2.0, 2.0}, {-2.0, 2.0}, {-2.0, 2.0}, {-2.0, 2.0}, {-2.0, 2.0},
-};
-
-void FillDescriptors(const bool* free, mp_par* pars) {
-  for (int i = 0; i < FitParameterCount; ++i) {
-    std::memset(&pars[i], 0, sizeof(mp_par));
-    pars[i].fixed = free[i] ? 0 : 1;
-    pars[i].limited[0] = pars[i].limited[1] = 1;
-    pars[i].limits[0] = kPhaseFitBounds[i].lower;
-    pars[i].limits[1] = kPhaseFitBounds[i].upper;
-  }
-}
+constexpr double kLower[FitParameterCount] = {-20.0, -0.25, 0.0, 0.0, 0.0, -10.0, 0.0, 0.0,
+                                              0.0,   -10.0, -2.0, -2.0, -2.0, -2.0, -2.0, -2.0};
+constexpr double kUpper[FitParameterCount] = {20.0, 0.75, 10.0, 0.6, 99.0, 10.0, 10.0, 0.6,
+                                              99.0, 10.0, 2.0,  2.0, 2.0,  2.0,  2.0,  2.0};
 
 }  // namespace
 
@@ -106,7 +84,7 @@ bool FitPhaseCurve(TPhaseFitPane& pane, ombrix_data::CObjectListElem& object,
   double x[FitParameterCount];
   std::memcpy(x, pane.fields, sizeof x);
   mp_par pars[FitParameterCount];
-  FillDescriptors(pane.free, pars);
+  FillBoundedDescriptors(FitParameterCount, pane.free, kLower, kUpper, pars);
   std::vector<TFitPoint> folded(pane.pointCount);
   FoldFitPoints(pane.points, pane.pointCount, folded.data());
 

@@ -1,5 +1,7 @@
 #include "ombrix_app/settings.h"
 
+#include "temp_config.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,39 +16,20 @@ using namespace ombrix_app;
 
 namespace {
 
-// A private config folder: HOME and XDG_CONFIG_HOME point into a fresh
-// temporary directory for the duration of a test.
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root = fs::temp_directory_path() / ("ombrix_app_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root);
-    fs::create_directories(root / "home");
-    setenv("HOME", (root / "home").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
     SetDefaults(s, 6);
     filters.Init();
   }
-  void TearDown() override {
-    filters.Done();
-    fs::remove_all(root);
-  }
-  fs::path IniPath() const { return root / "config" / "OMBRIX" / "ombrix.ini"; }
-  void WriteIni(const std::string& text) {
-    fs::create_directories(IniPath().parent_path());
-    std::ofstream(IniPath()) << text;
-  }
-  std::string ReadIni() const {
-    std::ifstream in(IniPath());
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
+  void TearDown() override { filters.Done(); }
+  fs::path IniPath() const { return config.IniPath(); }
+  void WriteIni(const std::string& text) { config.WriteIni(text); }
+  std::string ReadIni() const { return config.ReadIni(); }
   void Load() { LoadSettings(s, recent, filters); }
   bool Save() { return SaveSettings(s, recent, filters); }
 
-  fs::path root;
+  CTempConfig config;
   TSettings s;
   CRecentFiles recent;
   ombrix_data::CFilterTable filters;
@@ -105,14 +88,12 @@ TEST_F(SettingsTest, EveryValueSurvivesSaveAndLoad) {
 TEST_F(SettingsTest, UnchangedSettingsAreNotRewritten) {
   ASSERT_TRUE(Save());
   Load();
-  const auto before = fs::last_write_time(IniPath());
   std::ofstream(IniPath(), std::ios::app) << "; kept\n";  // a mark a rewrite would lose
   ASSERT_TRUE(Save());
   EXPECT_NE(ReadIni().find("; kept"), std::string::npos);
   s.xPos = 321;
   ASSERT_TRUE(Save());
   EXPECT_NE(ReadIni().find("XPos = 321"), std::string::npos);
-  (void)before;
 }
 
 TEST_F(SettingsTest, NineRecentEntriesLoadEight) {
@@ -147,8 +128,8 @@ TEST_F(SettingsTest, EmptiedListsDoNotComeBack) {
 }
 
 TEST_F(SettingsTest, RegistryStandInIsReadWithoutKeyFile) {
-  fs::create_directories(root / "config" / "OMBRIX");
-  std::ofstream(root / "config" / "OMBRIX" / "registry.ini")
+  fs::create_directories(config.root / "config" / "OMBRIX");
+  std::ofstream(config.root / "config" / "OMBRIX" / "registry.ini")
       << "[HKCU\\Software\\Quenta\\Ombrix]\nSplitter2=dword:00000063\nRootPath=sz:/r\nShowDev=dword:00000000\n"
       << "[HKCU\\Software\\Quenta\\Ombrix\\Window]\nXPos=dword:0000000a\n"
       << "[HKCU\\Software\\Quenta\\Ombrix\\MRUfiles]\n0=sz:/x.ofd\n";

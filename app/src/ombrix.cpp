@@ -1,0 +1,279 @@
+#include "ombrix_app/ombrix.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <ombrix_field/object.h>
+
+#include "ombrix_app/commands.h"
+
+namespace ombrix_app {
+
+namespace {
+
+constexpr std::int32_t kTitlePathChars = 64;
+constexpr std::uint32_t kPickerId = 3001;
+constexpr std::uint32_t kVariabilityId = 3002;
+constexpr int kControlWidth = 150;
+constexpr int kToolGap = 8;
+
+// The display toggles and the setting each one flips.
+struct TToggle {
+  std::uint32_t command;
+  bool TSettings::*setting;
+};
+const TToggle kToggles[] = {
+    {cmAutoAcceptM0Period, &TSettings::autoAcceptM0Period},
+    {cmShowDev, &TSettings::showDev},
+    {cmShowNow, &TSettings::showNow},
+    {cmShowTime, &TSettings::showTime},
+    {cmShowMinima, &TSettings::showMinima},
+    {cmCheckVersion, &TSettings::checkVersion},
+};
+
+// Commands that work only on the minima list while it is shown.
+const std::uint32_t kMinimaListCommands[] = {cmSelectAllMinima, cmDeselectAllMinima, cmMinimumParameters,
+                                             cmRemoveMinimum};
+
+// Off while no repository session is open.
+const std::uint32_t kLoggedInCommands[] = {cmChangePassword, cmLogout,  cmSyncField, cmRepoAddObjects,
+                                           cmRepoInsertObjects, cmPublish, cmUnpublish, cmSyncObject,
+                                           cmSelectSeriesByContributor};
+
+struct TAccelerator {
+  std::uint32_t key, modifiers, command;
+};
+const TAccelerator kAccelerators[] = {
+    {'N', vcore::kmCtrl, cmNewField},       {'O', vcore::kmCtrl, cmLoadField},
+    {'S', vcore::kmCtrl, cmSaveField},      {'A', vcore::kmCtrl, cmAddObject},
+    {'I', vcore::kmCtrl, cmInsertObject},   {'E', vcore::kmCtrl, cmExportTimeSeries},
+    {'F', vcore::kmCtrl, cmExportIndividualMinusFit}, {'K', vcore::kmCtrl, cmCopyObjectInfo},
+    {'Q', vcore::kmCtrl, cmVsxSelected},    {'R', vcore::kmCtrl, cmScanSeries},
+    {vcore::vkF2, 0, cmRenameObject},
+};
+
+// Adds the entries from `i` up to the matching meEnd to `menu`.
+std::uint32_t AddEntries(view::CAbstractMenu& menu, const TMenuEntry* entries, std::uint32_t count, std::uint32_t i,
+                         view::CPopUpMenu** firstSub) {
+  while (i < count && entries[i].kind != meEnd) {
+    const TMenuEntry& e = entries[i++];
+    switch (e.kind) {
+      case meItem:
+        menu.AddItem(e.label ? e.label : vstock::Text(vstock::stAbout), e.shortcut, -1, nullptr, nullptr, e.command);
+        break;
+      case meLine:
+        menu.AddLine();
+        break;
+      case meSubmenu: {
+        auto* sub = new view::CPopUpMenu;
+        const char* label = e.label ? e.label : vstock::Text(vstock::stHelpMenu);
+        sub->InitItems(label);
+        i = AddEntries(*sub, entries, count, i, nullptr) + 1;
+        menu.AddMenu(label, -1, sub);
+        if (firstSub && !*firstSub) *firstSub = sub;
+        break;
+      }
+      case meEnd:
+        break;
+    }
+  }
+  return i;
+}
+
+}  // namespace
+
+COmbrix::COmbrix() { filters.Init(); }
+
+COmbrix::~COmbrix() {
+  if (built) Done();
+  filters.Done();
+}
+
+bool COmbrix::Build() {
+  const std::int32_t spacing = vcore::ScaleH(6);
+  SetDefaults(settings, spacing);
+  LoadSettings(settings, recent, filters);
+
+  BuildMenuBar();
+  BuildToolBox();
+  const int widths[sfCount] = {vcore::ScaleH(90), vcore::ScaleH(90), vcore::ScaleH(70), 0, vcore::ScaleH(300)};
+  statusBar.Init(sfCount, widths);
+  for (const TAccelerator& a : kAccelerators) accelerators.Add(a.key, a.modifiers, a.command);
+
+  const vcom::CRect rect(settings.xPos, settings.yPos, settings.width, settings.depth);
+  if (!Init(rect, vwin::wsStandard, "OMBRIX", &menuBar, &toolBox, &statusBar)) return false;
+  built = true;
+  SetMenuChecks();
+  SetLoggedOutState();
+  UpdateStatusBar();
+  if (settings.maximized) Maximize();
+  return true;
+}
+
+void COmbrix::BuildMenuBar() {
+  menuBar.Init();
+  std::uint32_t count = 0;
+  const TMenuEntry* entries = MenuLayout(count);
+  fieldMenu = nullptr;
+  AddEntries(menuBar, entries, count, 0, &fieldMenu);
+  if (fieldMenu) fieldMenu->AddLine();
+  RebuildRecentMenu();
+}
+
+void COmbrix::RebuildRecentMenu() {
+  if (!fieldMenu) return;
+  menuBar.RemoveItems(cmRecentFirst, cmRecentLast);
+  for (std::uint32_t i = 0; i < recent.Count(); ++i) {
+    char compressed[kPathHigh + 1] = {};
+    vwin::CompressPathToLength(recent.Path(i), kRecentLabelPathChars, kPathHigh, compressed);
+    char label[kRecentLabelHigh + 1];
+    RecentLabel(i + 1, compressed, label);
+    fieldMenu->AddItem(label, cmRecentFirst + i);
+  }
+}
+
+void COmbrix::BuildToolBox() {
+  const int iconSize = vcore::ScaleH(24);
+  toolBox.Init(iconSize);
+  std::uint32_t count = 0;
+  const TToolEntry* tools = ToolLayout(count);
+  std::uint32_t icon = 0;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const TToolEntry& t = tools[i];
+    if (t.command == 0) {
+      toolBox.AddGap(vcore::ScaleH(kToolGap));
+    } else if (t.command == kToolControls) {
+      dateTimePicker.Init(nullptr, vcom::CRect(0, 0, vcore::ScaleH(kControlWidth), iconSize), kPickerId);
+      toolBox.AddControl(&dateTimePicker, vcore::ScaleH(kControlWidth));
+      variabilityTypes.Init(nullptr, vcom::CRect(0, 0, vcore::ScaleH(kControlWidth), iconSize), kVariabilityId,
+                            true);
+      for (const char* type : ombrix_data::kVariabilityTypes) variabilityTypes.AddItem(type);
+      toolBox.AddControl(&variabilityTypes, vcore::ScaleH(kControlWidth));
+    } else if (t.command == kToolRight) {
+      toolBox.GravityBreak();
+    } else {
+      vgr::CIcon* ic = icon < sizeof toolIcons / sizeof toolIcons[0] ? &toolIcons[icon++] : nullptr;
+      if (ic) vgr::InitResIconNumWD(*ic, static_cast<int>(t.command), iconSize);
+      toolBox.AddButton(t.command, ic, nullptr, CommandLabel(t.command), t.toggle);
+    }
+  }
+}
+
+void COmbrix::SetMenuChecks() {
+  for (const TToggle& t : kToggles) CheckCommand(t.command, settings.*t.setting);
+  for (std::uint32_t c : kMinimaListCommands) EnableCommand(c, false);
+  dateTimePicker.SetEnabled(false);
+}
+
+void COmbrix::SetLoggedOutState() {
+  EnableCommand(cmLogin, true);
+  EnableCommand(cmDefineRepository, true);
+  for (std::uint32_t c : kLoggedInCommands) EnableCommand(c, false);
+}
+
+void COmbrix::UpdateTitle() {
+  std::string title = "OMBRIX - ";
+  if (fieldPath[0] != '\0') {
+    char compressed[kPathHigh + 1] = {};
+    vwin::CompressPathToLength(fieldPath, kTitlePathChars, kPathHigh, compressed);
+    title += compressed;
+  }
+  if (IsModified()) title += "*";
+  SetTitle(title.c_str());
+}
+
+void COmbrix::UpdateStatusBar() {
+  // No field pane yet: an empty field.
+  statusBar.SetText(sfObjects, "0 objects");
+  statusBar.SetText(sfSeries, "0/0 series");
+  statusBar.SetText(sfModified, IsModified() ? "Modified" : "");
+  statusBar.SetText(sfSeriesSource, "");
+  statusBar.SetText(sfTimeScale, "");
+}
+
+bool COmbrix::Toggle(std::uint32_t command) {
+  for (const TToggle& t : kToggles) {
+    if (t.command != command) continue;
+    bool& on = settings.*t.setting;
+    on = !on;
+    CheckCommand(command, on);
+    if (command == cmShowTime && !on) dateTimePicker.SetEnabled(false);
+    return true;
+  }
+  return false;
+}
+
+void COmbrix::ToggleMinimaList() {
+  const bool shown = !menuBar.IsChecked(cmMinimaList);
+  CheckCommand(cmMinimaList, shown);
+  for (std::uint32_t c : kMinimaListCommands) EnableCommand(c, shown);
+}
+
+void COmbrix::NotAvailable() {
+  vdlg::DoMessageBox("OMBRIX", "This function is not available", "in this version.", nullptr, vdlg::mbOK,
+                     vstock::siInformation);
+}
+
+void COmbrix::Command(std::uint32_t command) {
+  if (Toggle(command)) return;
+  switch (command) {
+    case cmMinimaList:
+      ToggleMinimaList();
+      break;
+    case cmFieldChanged:
+      modified = true;
+      UpdateTitle();
+      UpdateStatusBar();
+      break;
+    case cmFieldUnchanged:
+      modified = false;
+      UpdateTitle();
+      UpdateStatusBar();
+      break;
+    case cmUpdateStatus:
+      UpdateStatusBar();
+      break;
+    default:
+      NotAvailable();
+      break;
+  }
+}
+
+void COmbrix::ReceiveEvent(vcore::TEvent& event) {
+  std::uint32_t command = 0;
+  if (accelerators.Translate(event, command)) {
+    StopEvent(event);
+    Command(command);
+  } else if (event.kind == vcore::evCommand) {
+    StopEvent(event);
+    Command(event.code);
+  }
+}
+
+bool COmbrix::CanClose() {
+  if (!IsModified()) return true;
+  return vdlg::DoMessageBox("Field Description Modified", "Closing of the OMBRIX window",
+                            "will discard changes of the Field Description.",
+                            "Do you want to close the OMBRIX window?", vdlg::mbYesNo,
+                            vstock::siQuestion) == vdlg::mrYes;
+}
+
+void COmbrix::Done() {
+  if (built) {
+    built = false;
+    settings.maximized = IsMaximized();
+    const vcom::CRect r = settings.maximized || IsMinimized() ? RestoredRect() : WindowRect();
+    settings.xPos = r.x;
+    settings.yPos = r.y;
+    settings.width = r.width;
+    settings.depth = r.height;
+    SaveSettings(settings, recent, filters);
+    recent.Clear();
+    filters.Done();
+    filters.Init();
+  }
+  vwin::CWindow::Done();
+}
+
+}  // namespace ombrix_app

@@ -1,0 +1,128 @@
+#include "ombrix_app/ombrix.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "ombrix_app/commands.h"
+#include "temp_config.h"
+
+using namespace ombrix_app;
+
+namespace {
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { background.Init("OMBRIX"); }
+  void TearDown() override {
+    if (window.IsInitialized()) window.Done();
+    Pump();
+    background.Done();
+  }
+  void Start() {
+    ASSERT_TRUE(window.Build());
+    background.RegisterWindow(&window);
+    Pump();
+  }
+  static void Pump() {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  }
+
+  CTempConfig config;
+  vdlg::CScriptedDialogs dialogs;
+  view::CBackground background;
+  COmbrix window;
+};
+
+TEST_F(WindowTest, FirstStartWithoutKeyFile) {
+  Start();
+  EXPECT_EQ(window.RestoredRect().x, 100);
+  EXPECT_EQ(window.RestoredRect().y, 100);
+  EXPECT_EQ(window.settings.width, 560);
+  EXPECT_EQ(window.settings.depth, 280);
+  EXPECT_EQ(window.settings.splitter1, 80 + vcore::ScaleH(6));
+  EXPECT_EQ(window.settings.splitter2, 160 + vcore::ScaleH(6));
+  EXPECT_EQ(window.Title(), "OMBRIX");
+  EXPECT_STREQ(window.statusBar.GetText(sfObjects), "0 objects");
+  EXPECT_STREQ(window.statusBar.GetText(sfSeries), "0/0 series");
+  EXPECT_EQ(window.variabilityTypes.Count(), 18);
+}
+
+TEST_F(WindowTest, MenusCarryEveryCommandWithItsStartState) {
+  Start();
+  std::uint32_t count = 0;
+  const TMenuEntry* entries = MenuLayout(count);
+  for (std::uint32_t i = 0; i < count; ++i)
+    if (entries[i].kind == meItem) {
+      EXPECT_TRUE(window.menuBar.HasItem(entries[i].command)) << entries[i].command;
+    }
+
+  for (std::uint32_t c : {cmAutoAcceptM0Period, cmShowDev, cmShowNow, cmShowTime, cmShowMinima, cmCheckVersion})
+    EXPECT_TRUE(window.menuBar.IsChecked(c)) << c;
+  EXPECT_TRUE(window.toolBox.IsChecked(cmShowDev));
+  for (std::uint32_t c : {cmSelectAllMinima, cmDeselectAllMinima, cmMinimumParameters, cmRemoveMinimum, cmLogout,
+                          cmChangePassword, cmSyncField, cmPublish, cmSelectSeriesByContributor})
+    EXPECT_FALSE(window.menuBar.IsEnabled(c)) << c;
+  EXPECT_TRUE(window.menuBar.IsEnabled(cmLogin));
+  EXPECT_TRUE(window.menuBar.IsEnabled(cmDefineRepository));
+  EXPECT_STREQ(window.toolBox.Button(cmClearZoom)->ToolTip(), "Clear zoom");
+  EXPECT_STREQ(window.toolBox.Button(cmNewField)->ToolTip(), "New Field");
+}
+
+TEST_F(WindowTest, TogglesFlipSettingsAndMinimaListEnablesItsCommands) {
+  Start();
+  EXPECT_TRUE(window.menuBar.Choose(cmShowDev));
+  EXPECT_FALSE(window.settings.showDev);
+  EXPECT_FALSE(window.toolBox.IsChecked(cmShowDev));
+  EXPECT_TRUE(window.toolBox.Press(cmMinimaList));
+  EXPECT_TRUE(window.menuBar.IsChecked(cmMinimaList));
+  EXPECT_TRUE(window.menuBar.IsEnabled(cmRemoveMinimum));
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
+
+TEST_F(WindowTest, CommandsNotBuiltYetSayThatTheyAreNotAvailable) {
+  Start();
+  dialogs.AnswerButton(vdlg::mrOK);
+  EXPECT_TRUE(window.menuBar.Choose(1090));
+  ASSERT_EQ(dialogs.Shown().size(), 1u);
+  EXPECT_EQ(dialogs.Shown()[0].icon, vstock::siInformation);
+  EXPECT_NE(dialogs.Transcript().find("not available"), std::string::npos);
+}
+
+TEST_F(WindowTest, RecentFilesFromKeyFileAppearBehindTheFieldMenu) {
+  std::string ini = "[MRUfiles]\n";
+  for (int i = 0; i < 9; ++i) ini += std::to_string(i) + " = /data/f" + std::to_string(i) + ".ofd\n";
+  config.WriteIni(ini);
+  Start();
+  EXPECT_EQ(window.recent.Count(), 8u);
+  EXPECT_TRUE(window.menuBar.HasItem(cmRecentFirst));
+  EXPECT_TRUE(window.menuBar.HasItem(cmRecentLast));
+  EXPECT_FALSE(window.menuBar.HasItem(cmRecentLast + 1));
+  window.recent.NoteLoad("/data/f3.ofd", false);
+  window.RebuildRecentMenu();
+  EXPECT_FALSE(window.menuBar.HasItem(cmRecentLast));
+}
+
+TEST_F(WindowTest, ClosingModifiedFieldAsksAndNoKeepsTheWindow) {
+  Start();
+  window.Command(cmFieldChanged);
+  EXPECT_EQ(window.Title(), "OMBRIX - *");
+  EXPECT_STREQ(window.statusBar.GetText(sfModified), "Modified");
+  dialogs.AnswerButton(vdlg::mrNo);
+  EXPECT_FALSE(window.Close());
+  EXPECT_EQ(dialogs.Transcript(),
+            "[message] Field Description Modified\nClosing of the OMBRIX window\n"
+            "will discard changes of the Field Description.\nDo you want to close the OMBRIX window?\n");
+  dialogs.AnswerButton(vdlg::mrYes);
+  EXPECT_TRUE(window.Close());
+}
+
+TEST_F(WindowTest, ClosingStoresTheWindowRectangle) {
+  Start();
+  window.settings.showNow = false;
+  window.Done();
+  EXPECT_NE(config.ReadIni().find("ShowNow = FALSE"), std::string::npos);
+  EXPECT_NE(config.ReadIni().find("XPos = 100"), std::string::npos);
+}
+
+}  // namespace

@@ -405,8 +405,9 @@ bool COFDReader::Series(CObjectListElem& object) {
     delete series;
     return false;
   }
-  auto drop = [&](const char* first, const char* second) {
-    ShowSeriesRemoved(context.io, first, second);
+  auto drop = [&](const char* first, const char* path) {
+    const std::string shownPath(path, TextLength(kPathHigh, path));
+    ShowSeriesRemoved(context.io, first, shownPath.c_str());
     series->Done();
     delete series;
     changed = true;

@@ -1,6 +1,8 @@
 // Locating and loading series files, and the heliocentric conversion of
 // series times.
 #include <algorithm>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include <ombrix_model/astro.h>
@@ -52,7 +54,8 @@ FIO::File OpenSeriesFile(const char* path) {
 
 void SetError(std::uint32_t high, char* errorText, const char* text, const char* detail = "") {
   CopyText(high, errorText, text);
-  AppendText(high, errorText, detail);
+  // Paths may fill their arrays without a terminator.
+  AppendText(high, errorText, std::string(detail, strnlen(detail, kPathHigh + 1)).c_str());
 }
 
 // Reads the open file into the series; closes it.
@@ -127,19 +130,23 @@ void RelativeSeriesPath(const char* absolutePath, const TSeriesFolders& folders,
 bool LoadSeriesFile(CLocalSeriesTreeElem& series, const TSeriesFolders& folders,
                     std::uint32_t errorHigh, char* errorText) {
   errorText[0] = 0;
+  // A full path array carries no terminator: work on terminated copies.
+  char relative[kPathHigh + 2] = {};
+  char absolute[kPathHigh + 2] = {};
+  std::memcpy(relative, series.relativePath, kPathHigh + 1);
+  std::memcpy(absolute, series.absolutePath, kPathHigh + 1);
   char candidate[kPathHigh + 1] = {};
-  if (series.relativePath[0]) SeriesCandidatePath(series.relativePath, folders, kPathHigh, candidate);
+  if (relative[0]) SeriesCandidatePath(relative, folders, kPathHigh, candidate);
   FIO::File file = OpenSeriesFile(candidate);
   if (file != FIO::InvalidHandle) {
     CopyText(kPathHigh, series.absolutePath, candidate);
   } else {
-    file = OpenSeriesFile(series.absolutePath);
+    file = OpenSeriesFile(absolute);
     if (file == FIO::InvalidHandle) {
-      SetError(errorHigh, errorText, "Cannot open file: ",
-               candidate[0] ? candidate : series.absolutePath);
+      SetError(errorHigh, errorText, "Cannot open file: ", candidate[0] ? candidate : absolute);
       return false;
     }
-    RelativeSeriesPath(series.absolutePath, folders, kPathHigh, series.relativePath);
+    RelativeSeriesPath(absolute, folders, kPathHigh, series.relativePath);
   }
   return ReadSeriesFile(file, series, errorHigh, errorText);
 }

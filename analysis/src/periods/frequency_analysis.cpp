@@ -8,6 +8,8 @@
 
 #include <runbase/str.h>
 
+#include "frequency_kernel.h"
+
 namespace ombrix_analysis {
 
 using ombrix_data::CPeriodListElem;
@@ -15,6 +17,13 @@ using ombrix_data::TMessageIcon;
 using ombrix_data::TUserMessage;
 
 std::uint32_t FrequencyAnalysisWorker(TFrequencyWorkerParams& p) {
+  const TOrderOneKernel kernel = BestOrderOneKernel();
+  double w = 0.0, wy = 0.0;
+  for (std::uint32_t i = 0; i < p.pointCount; ++i) {
+    w += p.weights[i];
+    wy += p.weights[i] * p.values[i];
+  }
+  TOrderOneSums sums;
   double period = static_cast<double>(p.first) * p.step + p.minPeriod;
   for (std::int64_t i = p.first; i <= p.last; ++i) {
     if (p.stop.load(std::memory_order_relaxed)) {
@@ -22,7 +31,8 @@ std::uint32_t FrequencyAnalysisWorker(TFrequencyWorkerParams& p) {
       return kWorkerStopped;
     }
     const double omega = 2.0 * std::numbers::pi / period;
-    p.results[i] = OrderOneValue(p.pointCount, omega, p.values, p.times, p.weights);
+    kernel(p.pointCount, omega, p.values, p.times, p.weights, sums);
+    p.results[i] = OrderOneValueFromSums(w, wy, sums);
     if (p.window && p.progressRequest.exchange(0) != 0)
       p.window->PostProgress(p.threadIndex, static_cast<std::uint32_t>(i - p.first + 1));
     period += p.step;

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "ombrix_analysis/frequency_analysis.h"
+#include "frequency_kernel.h"
 
 namespace ombrix_analysis {
 
@@ -50,26 +51,14 @@ double TrialValue(TComplex c0, TComplex c1) {
 
 double OrderOneValue(std::uint32_t n, double omega, const double* values, const double* times,
                      const double* weights) {
-  // With alpha = Sz / W the order-1 polynomial is z - alpha, so
-  // c1 = (Syz - conj(alpha) Sy) / sqrt(W - |Sz|^2 / W).
-  double w = 0.0, wy = 0.0, wc = 0.0, ws = 0.0, wyc = 0.0, wys = 0.0;
+  double w = 0.0, wy = 0.0;
   for (std::uint32_t i = 0; i < n; ++i) {
-    const double c = std::cos(omega * times[i]);
-    const double s = std::sin(omega * times[i]);
-    const double wi = weights[i];
-    const double wyi = wi * values[i];
-    w += wi;
-    wy += wyi;
-    wc += wi * c;
-    ws += wi * s;
-    wyc += wyi * c;
-    wys += wyi * s;
+    w += weights[i];
+    wy += weights[i] * values[i];
   }
-  const TComplex c0 = wy / std::sqrt(w);
-  const TComplex alpha = TComplex(wc, ws) / w;
-  const TComplex projection = TComplex(wyc, -wys) - std::conj(alpha) * wy;
-  const double norm = w - (wc * wc + ws * ws) / w;
-  return TrialValue(c0, projection / std::sqrt(norm));
+  TOrderOneSums sums;
+  OrderOneSumsScalar(n, omega, values, times, weights, sums);
+  return OrderOneValueFromSums(w, wy, sums);
 }
 
 }  // namespace ombrix_analysis

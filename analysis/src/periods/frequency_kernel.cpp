@@ -19,8 +19,8 @@ typedef struct {
 } Sleef___m512d_2;
 #define Sleef___m512d_2_DEFINED
 #endif
-Sleef___m256d_2 Sleef_sincosd4_u10avx2(__m256d);
-Sleef___m512d_2 Sleef_sincosd8_u10avx512f(__m512d);
+__attribute__((target("avx2,fma"))) Sleef___m256d_2 Sleef_sincosd4_u10avx2(__m256d);
+__attribute__((target("avx512f"))) Sleef___m512d_2 Sleef_sincosd8_u10avx512f(__m512d);
 }
 
 #include "frequency_kernel.h"

@@ -215,6 +215,14 @@ void COmbrix::NotAvailable() {
                      vstock::siInformation);
 }
 
+void COmbrix::About() {
+  const std::string text = std::string("OMBRIX version ") + OMBRIX_VERSION +
+                           " - 64bit (x64)\n\nA program for the light curves of variable stars, above all "
+                           "eclipsing binaries: phased curves and their fit, times of minima, period searches "
+                           "and predictions.";
+  vdlg::DoParagraphMessageBox(vstock::Text(vstock::stAbout), text.c_str(), vdlg::mbOK, vstock::siInformation);
+}
+
 void COmbrix::Command(std::uint32_t command) {
   if (Toggle(command)) return;
   switch (command) {
@@ -233,6 +241,9 @@ void COmbrix::Command(std::uint32_t command) {
       break;
     case cmUpdateStatus:
       UpdateStatusBar();
+      break;
+    case cmAbout:
+      About();
       break;
     default:
       NotAvailable();

@@ -89,6 +89,29 @@ TEST_F(WindowTest, CommandsNotBuiltYetSayThatTheyAreNotAvailable) {
   EXPECT_NE(dialogs.Transcript().find("not available"), std::string::npos);
 }
 
+TEST_F(WindowTest, AcceleratorsBecomeCommandsAndAboutNamesTheVersion) {
+  Start();
+  vcore::TEvent key;
+  key.kind = vcore::evKeyDown;
+  key.code = 'N';
+  key.modifiers = vcore::kmCtrl;
+  window.ReceiveEvent(key);
+  EXPECT_TRUE(key.stopped);
+  ASSERT_EQ(dialogs.Shown().size(), 1u);  // New Field is not built yet
+
+  vcore::TEvent plain;
+  plain.kind = vcore::evKeyDown;
+  plain.code = 'N';
+  window.ReceiveEvent(plain);
+  EXPECT_FALSE(plain.stopped);
+
+  EXPECT_TRUE(window.menuBar.Choose(cmAbout));
+  ASSERT_EQ(dialogs.Shown().size(), 2u);
+  EXPECT_EQ(dialogs.Shown()[1].kind, vdlg::dkParagraphBox);
+  ASSERT_FALSE(dialogs.Shown()[1].lines.empty());
+  EXPECT_EQ(dialogs.Shown()[1].lines[0].rfind("OMBRIX version " OMBRIX_VERSION " - 64bit (x64)", 0), 0u);
+}
+
 TEST_F(WindowTest, RecentFilesFromKeyFileAppearBehindTheFieldMenu) {
   std::string ini = "[MRUfiles]\n";
   for (int i = 0; i < 9; ++i) ini += std::to_string(i) + " = /data/f" + std::to_string(i) + ".ofd\n";

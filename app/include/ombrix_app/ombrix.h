@@ -58,6 +58,7 @@ class COmbrix : public vwin::CWindow {
   bool Toggle(std::uint32_t command);
   void ToggleMinimaList();
   void NotAvailable();
+  void About();
 
   view::CPopUpMenu* fieldMenu = nullptr;  // owned by the menu bar
   vgr::CIcon toolIcons[32];

@@ -6,6 +6,7 @@
 #include <runbase/fio.h>
 #include <runbase/fio_replace.h>
 
+#include "ofd_sections.h"
 #include "ombrix_field/ofd.h"
 #include "text.h"
 
@@ -19,6 +20,8 @@ void ShowStop(CUserIO* io, const char* caption, const char* first, const char* s
               const char* third = nullptr) {
   if (io) io->ShowMessage({caption, {first, second, third}, TMessageIcon::stop});
 }
+
+}  // namespace
 
 bool ReadWholeFile(const char* path, std::string& data) {
   FIO::File f = FIO::OpenReadA(kNameHigh, path);
@@ -34,7 +37,19 @@ bool ReadWholeFile(const char* path, std::string& data) {
   return ok;
 }
 
-}  // namespace
+TWriteResult ReplaceFileText(const char* path, const std::string& text, bool keepBackup, int& cause) {
+  FIO::CReplaceFile out;
+  if (!out.Begin(kNameHigh, path, keepBackup)) {
+    cause = FIO::IOresult();
+    return TWriteResult::cannotCreate;
+  }
+  const auto size = static_cast<std::uint32_t>(text.size());
+  if (FIO::WrBin(out.Handle(), size ? size - 1 : 0, text.data(), size) == size && out.Commit())
+    return TWriteResult::ok;
+  cause = FIO::IOresult() ? FIO::IOresult() : EIO;
+  out.Abort();
+  return TWriteResult::cannotWrite;
+}
 
 bool LoadField(const char* path, const TFieldLoadContext& context, CField& field, bool& changed) {
   changed = false;
@@ -52,21 +67,13 @@ bool LoadField(const char* path, const TFieldLoadContext& context, CField& field
 bool SaveField(const CField& field, const char* path, CUserIO& io) {
   std::string text;
   WriteFieldText(field, text);
-  FIO::CReplaceFile out;
-  if (!out.Begin(kNameHigh, path, true)) {
-    const int cause = FIO::IOresult();
-    ShowStop(&io, "Failed save field description", "Cannot create file", path, std::strerror(cause));
-    return false;
-  }
-  bool ok = FIO::WrBin(out.Handle(), static_cast<std::uint32_t>(text.size() ? text.size() - 1 : 0), text.data(),
-                       static_cast<std::uint32_t>(text.size())) == text.size();
-  if (ok) ok = out.Commit();
-  if (!ok) {
-    const int cause = FIO::IOresult() ? FIO::IOresult() : EIO;
-    out.Abort();
-    ShowStop(&io, "Failed save field description", "Cannot write file", path, std::strerror(cause));
-  }
-  return ok;
+  int cause = 0;
+  const TWriteResult result = ReplaceFileText(path, text, true, cause);
+  if (result == TWriteResult::ok) return true;
+  ShowStop(&io, "Failed save field description",
+           result == TWriteResult::cannotCreate ? "Cannot create file" : "Cannot write file", path,
+           std::strerror(cause));
+  return false;
 }
 
 }  // namespace ombrix_data

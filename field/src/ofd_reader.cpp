@@ -116,6 +116,24 @@ bool COFDReader::NextKeyword(std::uint32_t high, char* keyword) {
   return true;
 }
 
+void COFDReader::EndLine() {
+  if (pos_ > 0 && pos_ <= length_ && data_[pos_ - 1] != '\r' && data_[pos_ - 1] != '\n') NextLine();
+}
+
+bool COFDReader::LeadingInteger(std::int64_t& value) {
+  std::size_t p = pos_;
+  while (p < length_ && (data_[p] == ' ' || data_[p] == '\t')) ++p;
+  bool negative = false;
+  if (p < length_ && (data_[p] == '+' || data_[p] == '-')) negative = data_[p++] == '-';
+  if (p >= length_ || !IsDigit(data_[p])) return false;
+  std::int64_t v = 0;
+  for (; p < length_ && IsDigit(data_[p]); ++p)
+    if (v < 100000000000000000LL) v = v * 10 + (data_[p] - '0');
+  value = negative ? -v : v;
+  pos_ = p;
+  return true;
+}
+
 bool COFDReader::Equals() {
   SkipBlanks();
   if (pos_ < length_ && data_[pos_] == '=') {
@@ -128,15 +146,7 @@ bool COFDReader::Equals() {
 bool COFDReader::Integer(std::int64_t& value) {
   if (!Equals()) return false;
   SkipBlanks();
-  std::size_t p = pos_;
-  bool negative = false;
-  if (p < length_ && (data_[p] == '+' || data_[p] == '-')) negative = data_[p++] == '-';
-  if (p >= length_ || !IsDigit(data_[p])) return FailToken("Expected number: ");
-  std::int64_t v = 0;
-  for (; p < length_ && IsDigit(data_[p]); ++p)
-    if (v < 100000000000000000LL) v = v * 10 + (data_[p] - '0');
-  value = negative ? -v : v;
-  pos_ = p;
+  if (!LeadingInteger(value)) return FailToken("Expected number: ");
   NextLine();
   return true;
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "ombrix_field/ofd.h"
 
@@ -29,6 +30,12 @@ class COFDReader {
   // ("Unexpected end off OFD file") or when no identifier stands there.
   bool NextKeyword(std::uint32_t high, char* keyword);
   bool AtEnd() const { return pos_ >= length_; }
+  // Moves to the start of the next non-empty line unless the cursor already
+  // stands at the start of a line.
+  void EndLine();
+  // An integer at the cursor, without a leading "="; false (cursor and error
+  // text unchanged) when none stands there.
+  bool LeadingInteger(std::int64_t& value);
 
   // "=" and a value of each kind.
   bool Integer(std::int64_t& value);
@@ -50,6 +57,8 @@ class COFDReader {
   // Sections whose start keyword was just read.
   bool MetaData(CMetaData& metaData);
   bool Minimum(CMinimaList& minima);
+  // A "fit" section into the object's parameters; marks the fit present.
+  bool Fit(CObjectListElem& object);
   // One "object" section into the object.
   bool Object(CObjectListElem& object);
 
@@ -63,11 +72,20 @@ class COFDReader {
   bool Series(CObjectListElem& object);
   bool WebSeries(CObjectListElem& object);
   bool Notes(CObjectListElem& object);
-  bool Fit(CObjectListElem& object);
 
   const char* data_;
   std::size_t length_;
   std::size_t pos_ = 0;
 };
+
+// Reads a whole file into memory; false when it cannot be opened or read.
+bool ReadWholeFile(const char* path, std::string& data);
+
+enum class TWriteResult : std::uint8_t { ok, cannotCreate, cannotWrite };
+
+// Replaces the file's content by `text` through a temporary file in the same
+// folder, keeping the previous file as ".bak" when asked. On failure the
+// previous file is as it was and `cause` holds the error code.
+TWriteResult ReplaceFileText(const char* path, const std::string& text, bool keepBackup, int& cause);
 
 }  // namespace ombrix_data

@@ -118,12 +118,6 @@ const ombrix_model::TFitParameterIndex kFitFileOrder[ombrix_model::FitParameterC
     ombrix_model::fpGSec,  ombrix_model::fpCSec,     ombrix_model::fpASin1, ombrix_model::fpASin2,
     ombrix_model::fpASin3, ombrix_model::fpACos1,    ombrix_model::fpACos2, ombrix_model::fpACos3};
 
-void WriteFit(COFDWriter& w, const ombrix_model::TFitParameters& fit) {
-  w.BeginSection("fit");
-  for (auto index : kFitFileOrder) w.Real(ombrix_model::FitParameterKeywords[index], fit[index]);
-  w.EndSection("end_fit");
-}
-
 bool IsLoadedRepositorySeries(const CObjectListElem& object, const CWebSeriesLocalDataTreeElem& setting) {
   for (CSeriesTreeElem* s = object.FirstSeries(); s; s = object.NextSeries(s)) {
     if (s->IsLocalSeries()) continue;
@@ -235,6 +229,12 @@ void COFDWriter::Minima(const CMinimaList& minima) {
   }
 }
 
+void COFDWriter::Fit(const ombrix_model::TFitParameters& fit) {
+  BeginSection("fit");
+  for (auto index : kFitFileOrder) Real(ombrix_model::FitParameterKeywords[index], fit[index]);
+  EndSection("end_fit");
+}
+
 void COFDWriter::WebSeries(const char* userId, std::uint64_t fileTime, double offset, bool enabled,
                            const CMetaData& metaData, const CMinimaList& minima) {
   BeginSection("web_series");
@@ -272,7 +272,7 @@ void COFDWriter::Object(const CObjectListElem& o) {
   Real("period_amplitude", o.periodAmplitude);
   Integer("meta_data_source", o.metaDataSource);
   if (o.metaData.IsSet()) MetaData(o.metaData);
-  if (o.fitPresent) WriteFit(*this, o.fit);
+  if (o.fitPresent) Fit(o.fit);
   Boolean("use_export_fit_name", o.useExportFitName);
   WriteDString(*this, "export_fit_name", o.exportFitName);
   WriteDString(*this, "export_fit_prefix", o.exportFitPrefix);
@@ -308,7 +308,6 @@ bool CLocalSeriesTreeElem::WriteFieldSection(COFDWriter& w) const {
   return true;
 }
 
-// A loaded repository series keeps its local settings in a "web_series" section.
 // A loaded repository series keeps its local settings in a "web_series" section.
 bool CWebSeriesTreeElem::WriteFieldSection(COFDWriter& w) const {
   w.WebSeries(userName, fileTime, offset, enabled, fieldMetaData, minima);

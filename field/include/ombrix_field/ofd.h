@@ -66,6 +66,7 @@ class COFDWriter {
   // Sections of the model.
   void MetaData(const CMetaData& metaData);
   void Minima(const CMinimaList& minima);
+  void Fit(const ombrix_model::TFitParameters& fit);
   void Object(const CObjectListElem& object);
   // Local settings of one repository series.
   void WebSeries(const char* userId, std::uint64_t fileTime, double offset, bool enabled,

@@ -224,8 +224,7 @@ void ReadFilters(vscan::CTextScanner& in, ombrix_data::CFilterTable& filters) {
     return;
   }
   for (const auto& [key, value] : lines)
-    filters.Add(Trimmed(key, ombrix_data::kFilterTableNameHigh + 1).c_str(),
-                ParseColour(Trimmed(value.substr(0, kFilterValueHigh), kFilterValueHigh)));
+    filters.Add(Trimmed(key, ombrix_data::kFilterTableNameHigh + 1).c_str(), ParseFilterColour(value.c_str()));
 }
 
 TLines FilterLines(const ombrix_data::CFilterTable& filters) {
@@ -283,6 +282,10 @@ int HexDigit(char c) {
 }
 
 }  // namespace
+
+std::uint32_t ParseFilterColour(const char* text) {
+  return ParseColour(Trimmed(std::string(text).substr(0, kFilterValueHigh), kFilterValueHigh));
+}
 
 void SetDefaults(TSettings& s, std::int32_t spacing) {
   std::memset(&s, 0, sizeof s);

@@ -97,6 +97,10 @@ bool SaveSettings(const TSettings& s, const CRecentFiles& recent, const ombrix_d
 bool SaveSettingsFile(const char* path, const TSettings& s, const CRecentFiles& recent,
                       const ombrix_data::CFilterTable& filters);
 
+// A filter colour as the key file holds it: up to 15 characters, trimmed,
+// read as hexadecimal ARGB; anything else is opaque black.
+std::uint32_t ParseFilterColour(const char* text);
+
 // The stored password form: 128 upper-case hex digits of the enciphered
 // 64-byte block. An empty hex text decodes to an empty password.
 void EncodePassword(const char* password, char (&hex)[kPasswordHexHigh + 1]);

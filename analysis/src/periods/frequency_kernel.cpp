@@ -26,6 +26,7 @@ __attribute__((target("avx512f"))) Sleef___m512d_2 Sleef_sincosd8_u10avx512f(__m
 #include "frequency_kernel.h"
 
 #include <cmath>
+#include <initializer_list>
 
 namespace ombrix_analysis {
 
@@ -118,15 +119,28 @@ void OrderOneSumsScalar(std::uint32_t n, double omega, const double* values, con
   }
 }
 
+TOrderOneKernel OrderOneKernelFor(TKernelUnit unit) {
+  __builtin_cpu_init();
+  switch (unit) {
+    case TKernelUnit::avx512f:
+      return __builtin_cpu_supports("avx512f") ? OrderOneSumsAvx512 : nullptr;
+    case TKernelUnit::avx2:
+      return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? OrderOneSumsAvx2
+                                                                              : nullptr;
+    case TKernelUnit::scalar:
+      return OrderOneSumsScalar;
+  }
+  return nullptr;
+}
+
 TOrderOneKernel BestOrderOneKernel(const char** name) {
   static const struct TChoice {
     TOrderOneKernel kernel;
     const char* name;
   } choice = [] {
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f")) return TChoice{OrderOneSumsAvx512, "avx512f"};
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
-      return TChoice{OrderOneSumsAvx2, "avx2"};
+    for (const TChoice c : {TChoice{OrderOneKernelFor(TKernelUnit::avx512f), "avx512f"},
+                            TChoice{OrderOneKernelFor(TKernelUnit::avx2), "avx2"}})
+      if (c.kernel) return c;
     return TChoice{OrderOneSumsScalar, "scalar"};
   }();
   if (name) *name = choice.name;

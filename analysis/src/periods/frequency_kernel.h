@@ -19,6 +19,13 @@ using TOrderOneKernel = void (*)(std::uint32_t n, double omega, const double* va
 
 // The fastest kernel this processor runs, and its name ("avx512f", "avx2", "scalar").
 TOrderOneKernel BestOrderOneKernel(const char** name = nullptr);
+
+// Vector units a kernel can be built for.
+enum class TKernelUnit { avx512f, avx2, scalar };
+
+// The kernel of one unit, or null when this processor lacks the unit. Tests
+// and benchmarks use it to check and time every path, not only the best.
+TOrderOneKernel OrderOneKernelFor(TKernelUnit unit);
 // The portable kernel with the standard library's sine and cosine.
 void OrderOneSumsScalar(std::uint32_t n, double omega, const double* values, const double* times,
                         const double* weights, TOrderOneSums& sums);

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "periods/hd23642_data.h"
+
 namespace ombrix_analysis {
 namespace {
 
@@ -237,16 +239,7 @@ TEST_F(FrequencyCommandTest, OutOfRangeSettingsAreRefusedAndKept) {
 
 // The K2 light curve of HD 23642: BJD - 2450000, magnitude, error.
 TEST(FrequencyAnalysisRealData, FindsThePublishedPeriodOfHD23642) {
-  std::ifstream file(std::string(OMBRIX_TEST_DATA) + "/HD23642_K2.dat");
-  ASSERT_TRUE(file.good());
-  std::vector<ombrix_data::TSeriesPoint> points;
-  std::string line;
-  while (std::getline(file, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line);
-    ombrix_data::TSeriesPoint p;
-    if (fields >> p.time >> p.value >> p.error) points.push_back({p.time + 2450000.0, p.value, p.error});
-  }
+  const std::vector<ombrix_data::TSeriesPoint> points = testdata::LoadHD23642();
   ASSERT_GT(points.size(), 2000u);
   ombrix_data::CObjectListElem object;
   std::strcpy(object.variabilityType, "EA (Algol)");
@@ -263,7 +256,7 @@ TEST(FrequencyAnalysisRealData, FindsThePublishedPeriodOfHD23642) {
   const auto periods = PeriodsOf(object.periods);
   ASSERT_FALSE(periods.empty());
   double closest = 1e9;
-  for (double p : periods) closest = std::min(closest, std::abs(p - 2.4611357));
+  for (double p : periods) closest = std::min(closest, std::abs(p - testdata::kHD23642Period));
   EXPECT_LT(closest, 1e-3);
 }
 

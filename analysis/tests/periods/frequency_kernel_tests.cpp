@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "periods/frequency_kernel.h"
@@ -11,14 +12,20 @@
 namespace ombrix_analysis {
 namespace {
 
-// The vector kernel chosen for this processor must give the periodogram value
-// of the direct projection to 1e-9 relative, for every length (vector tails)
-// and for frequencies up to the fastest the program scans.
-TEST(FrequencyKernel, BestKernelEqualsTheDirectProjection) {
-  const char* name = nullptr;
-  const TOrderOneKernel kernel = BestOrderOneKernel(&name);
-  ASSERT_NE(kernel, nullptr);
-  SCOPED_TRACE(name);
+struct TKernelCase {
+  TKernelUnit unit;
+  const char* name;
+};
+
+class FrequencyKernel : public testing::TestWithParam<TKernelCase> {};
+
+// Every kernel (each vector unit the processor has, and the scalar one) must
+// give the periodogram value of the direct projection to 1e-9 relative, for
+// every length (vector tails) and for frequencies up to the fastest the
+// program scans.
+TEST_P(FrequencyKernel, EqualsTheDirectProjection) {
+  const TOrderOneKernel kernel = OrderOneKernelFor(GetParam().unit);
+  if (kernel == nullptr) GTEST_SKIP() << "this processor lacks " << GetParam().name;
   std::mt19937 random(11);
   std::uniform_real_distribution<double> uniform(0.0, 1.0);
   for (std::uint32_t n : {3u, 4u, 7u, 8u, 9u, 15u, 16u, 17u, 333u, 1000u}) {
@@ -43,6 +50,25 @@ TEST(FrequencyKernel, BestKernelEqualsTheDirectProjection) {
       const double fast = OrderOneValueFromSums(sw, swy, sums);
       EXPECT_NEAR(fast, direct, 1e-9 * std::abs(direct)) << "n=" << n << " P=" << period;
     }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryUnit, FrequencyKernel,
+                         testing::Values(TKernelCase{TKernelUnit::avx512f, "avx512f"},
+                                         TKernelCase{TKernelUnit::avx2, "avx2"},
+                                         TKernelCase{TKernelUnit::scalar, "scalar"}),
+                         [](const testing::TestParamInfo<TKernelCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// The run-time choice is the widest unit present.
+TEST(FrequencyKernelChoice, BestIsTheWidestUnitPresent) {
+  const char* name = nullptr;
+  const TOrderOneKernel best = BestOrderOneKernel(&name);
+  for (TKernelUnit unit : {TKernelUnit::avx512f, TKernelUnit::avx2, TKernelUnit::scalar}) {
+    if (OrderOneKernelFor(unit) == nullptr) continue;
+    EXPECT_EQ(best, OrderOneKernelFor(unit)) << name;
+    break;
   }
 }
 

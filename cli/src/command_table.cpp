@@ -14,6 +14,12 @@ extern const TCliCommand SeriesCommand;
 extern const TCliCommand FieldCommand;
 extern const TCliCommand ResaveCommand;
 #endif
+#ifdef OMBRIX_CLI_WITH_ANALYSIS
+extern const TCliCommand FitCommand;
+extern const TCliCommand MinimumCommand;
+extern const TCliCommand FrequencyCommand;
+extern const TCliCommand PeriodMinimaCommand;
+#endif
 
 namespace {
 
@@ -24,6 +30,12 @@ const TCliCommand* const kCommands[] = {
     &SeriesCommand,
     &FieldCommand,
     &ResaveCommand,
+#endif
+#ifdef OMBRIX_CLI_WITH_ANALYSIS
+    &FitCommand,
+    &MinimumCommand,
+    &FrequencyCommand,
+    &PeriodMinimaCommand,
 #endif
 };
 

@@ -15,7 +15,7 @@ int RunResave(TArguments arguments, std::ostream& out, std::ostream& err) {
   if (!LoadFieldForCli(arguments[0], field, out, err)) return kExitFailure;
   CPrintingUserIO io(out);
   if (ombrix_data::SaveField(field, arguments[1], io)) return kExitOk;
-  err << io.lastLine << '\n';
+  err << io.lastText << '\n';
   return kExitFailure;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include <ombrix_field/user_io.h>
 #include <winkit/winkit.h>
 
+#include "ombrix_app/dialog_user_io.h"
 #include "ombrix_app/settings.h"
 
 namespace ombrix_app {
@@ -30,32 +32,9 @@ enum TPaneCommand : std::uint32_t {
 // True for the commands COmbrixPane::Command handles.
 bool IsPaneCommand(std::uint32_t command);
 
-// A modal dialog of labelled one-line edit fields (object names and the like).
-class CTextFieldsDialog : public vwin::COKCancelDialog {
- public:
-  // The fields' texts are shown on entry and, on OK, hold what was typed.
-  bool Init(const char* title, ombrix_data::TTextField* fields, std::uint32_t count);
-  void Done() override;
-  bool CanOK() override;
-  std::uint32_t FieldCount() const { return static_cast<std::uint32_t>(edits.size()); }
-  // Types into a field as the user would (scripted tests).
-  void SetFieldText(std::uint32_t index, const char* text);
-  std::string FieldText(std::uint32_t index) const;
-
- private:
-  std::vector<vcont::CStaticText*> labels;  // owned, one per field
-  std::vector<vcont::CEditBox*> edits;      // owned, one per field
-  ombrix_data::TTextField* target = nullptr;  // the caller's fields, not owned
-};
-
-// The model's questions and messages as winkit message boxes and dialogs, so
-// that the scripted dialog driver answers them in tests.
-class CDialogUserIO : public ombrix_data::CUserIO {
- public:
-  void ShowMessage(const ombrix_data::TUserMessage& message) override;
-  ombrix_data::TAnswer Ask(const ombrix_data::TUserMessage& question, ombrix_data::TButtons buttons) override;
-  bool EditTexts(const char* title, ombrix_data::TTextField* fields, std::uint32_t count) override;
-};
+// Marks in front of the series and minima lines: enabled or not.
+inline constexpr const char* kEnabledMark = "\u2611 ";
+inline constexpr const char* kDisabledMark = "\u2610 ";
 
 // The twelve tabs of the object pane, in order.
 inline constexpr int kTabCount = 12;
@@ -66,6 +45,8 @@ class CListColumn : public view::CNodeView {
  public:
   bool Init(view::CNodeView* parent, const vcom::CRect& rect, std::uint32_t id, const char* hint);
   void NewRect(const vcom::CRect& rect) override;
+  // Key events from the list carry the column as their source on the way up.
+  void ReceiveEvent(vcore::TEvent& event) override;
   vcont::CListBox list;
   vcont::CStaticText hint;
 };
@@ -86,6 +67,9 @@ class COmbrixPane : public view::CSplitterView {
   // After New or Load: rebuilds the object list and selects the first object
   // (no M0/period question: the previous objects are gone).
   void FieldReplaced();
+  // Forgets the selection, empties the lists and frees every object (New
+  // Field, and before a field is loaded).
+  void ClearField();
   // Runs a forwarded command; false when it is not one of the pane's.
   bool Command(std::uint32_t command);
   // The Delete key: removes the selected object while the object list has
@@ -110,6 +94,11 @@ class COmbrixPane : public view::CSplitterView {
   void ShowMinimaList(bool shown);
   bool IsMinimaListShown() const;
 
+  // Notes of the selected object. The Notes tab has no editor yet, so it
+  // never holds unsaved edits and storing finds nothing to store.
+  bool NotesModified() const { return false; }
+  void StoreNotes() {}
+
   // Rebuilds the selected object's label, the series list and the minima list.
   void RefreshObjectLabel();
   void RefreshSeriesList();
@@ -133,6 +122,15 @@ class COmbrixPane : public view::CSplitterView {
   void RenameObject();
   void SortObjects(ombrix_data::TObjectSortKey key);
   void ClearOffsets();
+  void SetAllSeries(bool enabled);
+  void ToggleSeries(std::int32_t index);
+  bool MinimaCommand(std::uint32_t command);
+  void SetAllMinima(bool enabled);
+  void ToggleMinimum(std::int32_t index);
+  void RemoveMinimum();
+  ombrix_data::CMinimaListElem* SelectedMinimum() const;
+  void StepObject(int step);
+  void StepSeries(int step);
 
   COmbrix* owner = nullptr;                            // the window, not owned
   CDialogUserIO io;                                    // questions of the model
@@ -140,6 +138,7 @@ class COmbrixPane : public view::CSplitterView {
   std::vector<ombrix_data::CSeriesTreeElem*> shownSeries;  // series list rows, not owned
   double m0AtSelection = 0.0;                          // M0 when the object was selected
   double periodAtSelection = 0.0;                      // period when it was selected
+  std::int32_t columnWidths[3] = {};                   // list widths, kept while a column is hidden
 };
 
 }  // namespace ombrix_app

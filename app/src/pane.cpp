@@ -1,0 +1,250 @@
+// The main pane: columns, tabs, selection of objects and the routing of
+// forwarded commands and keys.
+#include "ombrix_app/pane.h"
+
+#include "ombrix_app/commands.h"
+#include "ombrix_app/ombrix.h"
+
+namespace ombrix_app {
+
+namespace {
+
+constexpr std::uint32_t kObjectListId = 2001;
+constexpr std::uint32_t kSeriesListId = 2002;
+constexpr std::uint32_t kMinimaListId = 2003;
+constexpr std::uint32_t kTabsId = 2004;
+constexpr int kHintHeight = 18;
+
+}  // namespace
+
+const char* const kTabLabels[kTabCount] = {
+    "Time Series",  "Compressed Series", "Phased Curve", "Phased Curve Fit", "Minimum Mirror", "Minimum Fit",
+    "ETV Diagram",  "Image",             "Meta-Data",    "Notes",            "Prediction",     "Table",
+};
+
+bool IsPaneCommand(std::uint32_t command) {
+  switch (command) {
+    case cmAddObject: case cmInsertObject: case cmRemoveObject: case cmRenameObject:
+    case cmSortByName: case cmSortByRA: case cmSortByDec:
+    case cmSelectAllSeries: case cmDeselectAllSeries:
+    case cmSelectAllMinima: case cmDeselectAllMinima: case cmRemoveMinimum:
+    case cmLoadOffsets: case cmSaveOffsets: case cmPasteOffsets: case cmCopyOffsets: case cmClearOffsets:
+    case cmLoadFit: case cmSaveFit: case cmPasteFit: case cmCopyFit:
+    case cmLoadObjectData: case cmSaveObjectData: case cmPasteObjectData: case cmCopyObjectData:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// ------------------------------------------------------------ list column
+
+bool CListColumn::Init(view::CNodeView* parent, const vcom::CRect& rect, std::uint32_t id, const char* hintText) {
+  if (!view::CNodeView::Init(parent, rect)) return false;
+  const int hintHeight = hintText ? kHintHeight : 0;
+  list.Init(this, vcom::CRect(0, 0, rect.width, rect.height - hintHeight), id);
+  if (hintText) hint.Init(this, vcom::CRect(0, rect.height - hintHeight, rect.width, hintHeight), hintText);
+  return true;
+}
+
+void CListColumn::NewRect(const vcom::CRect& rect) {
+  const int hintHeight = hint.IsInitialized() ? kHintHeight : 0;
+  list.SetRect(vcom::CRect(0, 0, rect.width, rect.height - hintHeight));
+  if (hint.IsInitialized()) hint.SetRect(vcom::CRect(0, rect.height - hintHeight, rect.width, hintHeight));
+}
+
+void CListColumn::ReceiveEvent(vcore::TEvent& event) {
+  if ((event.kind & vcore::evKeyboard) && !event.source) event.source = this;
+}
+
+// ------------------------------------------------------------------ pane
+
+COmbrixPane::COmbrixPane() { field.Init(); }
+
+COmbrixPane::~COmbrixPane() { Done(); }
+
+bool COmbrixPane::Init(COmbrix& window, const vcom::CRect& rect) {
+  owner = &window;
+  if (!view::CSplitterView::Init(&window, rect)) return false;
+  const TSettings& s = window.settings;
+  columnWidths[0] = s.splitter1;
+  columnWidths[1] = s.splitter2;
+  columnWidths[2] = s.splitter3;
+  const vcom::CRect column(0, 0, 0, rect.height);
+  objects.Init(this, column, kObjectListId, "<F3>Prev <F4>Next");
+  series.Init(this, column, kSeriesListId, "<F5>Prev <F6>Next");
+  minima.Init(this, column, kMinimaListId, nullptr);
+  AddColumn(&objects, columnWidths[0]);
+  AddColumn(&series, columnWidths[1]);
+  AddColumn(&minima, columnWidths[2]);
+
+  tabs.Init(this, column, kTabsId);
+  for (int i = 0; i < kTabCount; ++i) {
+    pages[i].Init(&tabs, tabs.PageRect());
+    tabs.AddPage(kTabLabels[i], &pages[i]);
+  }
+  AddColumn(&tabs, 0);
+  ShowColumn(2, window.menuBar.IsChecked(cmMinimaList));
+  return true;
+}
+
+void COmbrixPane::Done() {
+  if (IsInitialized()) {
+    for (view::CView& page : pages) page.Done();
+    tabs.Done();
+    minima.Done();
+    series.Done();
+    objects.Done();
+  }
+  selected = nullptr;
+  shownSeries.clear();
+  field.Done();
+  view::CSplitterView::Done();
+}
+
+void COmbrixPane::ReportChanged() {
+  if (owner) owner->Command(cmFieldChanged);
+}
+
+void COmbrixPane::UpdateStatus() {
+  if (owner) owner->Command(cmUpdateStatus);
+}
+
+void COmbrixPane::ReceiveEvent(vcore::TEvent& event) {
+  if (event.kind == vcore::evControl) {
+    if (event.code == kObjectListId && event.data == vcore::cnSelected) {
+      SelectObject(objects.list.Selection());
+    } else if (event.code == kSeriesListId && event.data == vcore::cnSelected) {
+      SelectSeries(series.list.Selection());
+    } else if (event.code == kSeriesListId && event.data == vcore::cnActivated) {
+      ToggleSeries(series.list.Selection());
+    } else if (event.code == kMinimaListId && event.data == vcore::cnActivated) {
+      ToggleMinimum(minima.list.Selection());
+    } else {
+      return;
+    }
+    StopEvent(event);
+    return;
+  }
+  if (event.kind != vcore::evKeyDown || event.modifiers != 0) return;
+  switch (event.code) {
+    case vcore::vkDelete:
+      if (event.source == &objects) {
+        RemoveObject();
+      } else if (event.source == &minima) {
+        RemoveMinimum();
+      } else if (event.source != &series) {
+        DeleteKey();
+      }
+      break;
+    case vcore::vkF3: StepObject(-1); break;
+    case vcore::vkF4: StepObject(1); break;
+    case vcore::vkF5: StepSeries(-1); break;
+    case vcore::vkF6: StepSeries(1); break;
+    default: return;
+  }
+  StopEvent(event);
+}
+
+bool COmbrixPane::DeleteKey() {
+  if (objects.list.HasFocus()) {
+    RemoveObject();
+  } else if (minima.list.HasFocus()) {
+    RemoveMinimum();
+  }
+  return true;
+}
+
+bool COmbrixPane::Command(std::uint32_t command) {
+  if (!IsPaneCommand(command)) return false;
+  if (!ObjectCommand(command) && !MinimaCommand(command)) TextBlockCommand(command);
+  return true;
+}
+
+// ------------------------------------------------------------- selection
+
+void COmbrixPane::FieldReplaced() {
+  selected = nullptr;
+  shownSeries.clear();
+  ReloadObjectList();
+  ShowObject(field.First());
+}
+
+void COmbrixPane::ClearField() {
+  selected = nullptr;
+  shownSeries.clear();
+  objects.list.Clear();
+  series.list.Clear();
+  minima.list.Clear();
+  field.Clear();
+}
+
+void COmbrixPane::ReloadObjectList() {
+  objects.list.Clear();
+  char label[512];
+  for (ombrix_data::CObjectListElem* o = field.First(); o; o = ombrix_data::CField::Next(o)) {
+    o->GetLabel(sizeof label - 1, label);
+    objects.list.AddItem(label);
+  }
+}
+
+bool COmbrixPane::SelectObject(std::int32_t index) {
+  ombrix_data::CObjectListElem* next = index >= 0 ? field.At(static_cast<std::uint32_t>(index)) : nullptr;
+  if (next == selected) {
+    objects.list.SetSelection(field.IndexOf(selected));
+    return true;
+  }
+  if (selected && !ombrix_data::ConfirmM0PeriodChange(io, *selected, m0AtSelection, periodAtSelection,
+                                                       owner && owner->settings.autoAcceptM0Period)) {
+    objects.list.SetSelection(field.IndexOf(selected));
+    return false;
+  }
+  ShowObject(next);
+  return true;
+}
+
+void COmbrixPane::ShowObject(ombrix_data::CObjectListElem* object) {
+  selected = object;
+  objects.list.SetSelection(object ? field.IndexOf(object) : -1);
+  m0AtSelection = object ? object->m0 : 0.0;
+  periodAtSelection = object ? object->period : 0.0;
+  if (owner) owner->variabilityTypes.SetText(object ? object->variabilityType : "");
+  RefreshSeriesList();
+  UpdateStatus();
+}
+
+void COmbrixPane::StepObject(int step) {
+  const std::int32_t at = selected ? field.IndexOf(selected) + step : 0;
+  if (at >= 0 && at < static_cast<std::int32_t>(field.Count())) SelectObject(at);
+}
+
+void COmbrixPane::RefreshObjectLabel() {
+  const std::int32_t at = field.IndexOf(selected);
+  if (at < 0) return;
+  char label[512];
+  selected->GetLabel(sizeof label - 1, label);
+  objects.list.SetItemText(at, label);
+}
+
+// ------------------------------------------------------------- splitters
+
+void COmbrixPane::StoreSplitters(TSettings& settings) const {
+  std::int32_t widths[3];
+  for (int i = 0; i < 3; ++i) {
+    const int shown = IsColumnShown(i) ? ColumnWidth(i) : 0;
+    widths[i] = shown > 0 ? shown : columnWidths[i];
+  }
+  settings.splitter1 = widths[0];
+  settings.splitter2 = widths[1];
+  settings.splitter3 = widths[2];
+}
+
+void COmbrixPane::ShowMinimaList(bool shown) {
+  if (!shown && IsColumnShown(2) && ColumnWidth(2) > 0) columnWidths[2] = ColumnWidth(2);
+  ShowColumn(2, shown);
+  if (shown) SetColumnWidth(2, columnWidths[2]);
+}
+
+bool COmbrixPane::IsMinimaListShown() const { return IsColumnShown(2); }
+
+}  // namespace ombrix_app

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include <ombrix_field/object.h>
+#include <runbase/str.h>
 
 #include "ombrix_app/commands.h"
+#include "ombrix_app/shell_dialogs.h"
 
 namespace ombrix_app {
 
@@ -184,12 +186,25 @@ void COmbrix::UpdateTitle() {
 }
 
 void COmbrix::UpdateStatusBar() {
-  // No field pane yet: an empty field.
-  statusBar.SetText(sfObjects, "0 objects");
-  statusBar.SetText(sfSeries, "0/0 series");
+  const std::string objects = std::to_string(pane.field.Count()) + " objects";
+  const std::string series =
+      std::to_string(pane.EnabledSeriesCount()) + "/" + std::to_string(pane.SeriesCount()) + " series";
+  statusBar.SetText(sfObjects, objects.c_str());
+  statusBar.SetText(sfSeries, series.c_str());
   statusBar.SetText(sfModified, IsModified() ? "Modified" : "");
-  statusBar.SetText(sfSeriesSource, "");
-  statusBar.SetText(sfTimeScale, "");
+  std::string source, timeScale;
+  if (const ombrix_data::CSeriesTreeElem* s = pane.SelectedSeries()) {
+    if (s->IsLocalSeries()) {
+      const auto* local = static_cast<const ombrix_data::CLocalSeriesTreeElem*>(s);
+      source.assign(local->absolutePath, Str::LengthA(kPathHigh, local->absolutePath));
+    } else {
+      const auto* web = static_cast<const ombrix_data::CWebSeriesTreeElem*>(s);
+      source = "Web Repository user: " + std::string(web->userName, Str::LengthA(kUserHigh, web->userName));
+    }
+    timeScale = s->TimeScaleText();
+  }
+  statusBar.SetText(sfSeriesSource, source.c_str());
+  statusBar.SetText(sfTimeScale, timeScale.c_str());
 }
 
 bool COmbrix::Toggle(std::uint32_t command) {
@@ -207,6 +222,7 @@ bool COmbrix::Toggle(std::uint32_t command) {
 void COmbrix::ToggleMinimaList() {
   const bool shown = !menuBar.IsChecked(cmMinimaList);
   CheckCommand(cmMinimaList, shown);
+  pane.ShowMinimaList(shown);
   for (std::uint32_t c : kMinimaListCommands) EnableCommand(c, shown);
 }
 
@@ -223,7 +239,17 @@ void COmbrix::About() {
   vdlg::DoParagraphMessageBox(vstock::Text(vstock::stAbout), text.c_str(), vdlg::mbOK, vstock::siInformation);
 }
 
+void COmbrix::CreateInterior() {
+  pane.Init(*this, ClientRect());
+  RegisterFirst(&pane);
+}
+
+void COmbrix::NewRect(const vcom::CRect& rect) {
+  if (pane.IsInitialized()) pane.SetRect(rect);
+}
+
 void COmbrix::Command(std::uint32_t command) {
+  if (pane.Command(command)) return;
   if (Toggle(command)) return;
   switch (command) {
     case cmMinimaList:
@@ -245,8 +271,29 @@ void COmbrix::Command(std::uint32_t command) {
     case cmAbout:
       About();
       break;
+    case cmNewField:
+      NewField();
+      break;
+    case cmLoadField:
+      LoadField();
+      break;
+    case cmSaveField:
+      SaveField();
+      break;
+    case cmSaveFieldAs:
+      SaveFieldAs();
+      break;
+    case cmRootPath:
+      EditRootPath(settings.rootPath);
+      break;
+    case cmFilterTable:
+      EditFilterTable(filters);
+      break;
     default:
-      NotAvailable();
+      if (command >= cmRecentFirst && command <= cmRecentLast)
+        LoadRecent(command - cmRecentFirst);
+      else
+        NotAvailable();
       break;
   }
 }
@@ -279,7 +326,9 @@ void COmbrix::Done() {
     settings.yPos = r.y;
     settings.width = r.width;
     settings.depth = r.height;
+    pane.StoreSplitters(settings);
     SaveSettings(settings, recent, filters);
+    ClearField();
     recent.Clear();
     filters.Done();
     filters.Init();

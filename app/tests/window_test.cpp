@@ -91,13 +91,17 @@ TEST_F(WindowTest, CommandsNotBuiltYetSayThatTheyAreNotAvailable) {
 
 TEST_F(WindowTest, AcceleratorsBecomeCommandsAndAboutNamesTheVersion) {
   Start();
+  window.Command(cmFieldChanged);
   vcore::TEvent key;
   key.kind = vcore::evKeyDown;
   key.code = 'N';
   key.modifiers = vcore::kmCtrl;
+  dialogs.AnswerButton(vdlg::mrNo);
   window.ReceiveEvent(key);
   EXPECT_TRUE(key.stopped);
-  ASSERT_EQ(dialogs.Shown().size(), 1u);  // New Field is not built yet
+  ASSERT_EQ(dialogs.Shown().size(), 1u);  // New Field asks about the changes
+  EXPECT_EQ(dialogs.Shown()[0].lines.at(1), "before starting a new one?");
+  EXPECT_FALSE(window.IsModified());
 
   vcore::TEvent plain;
   plain.kind = vcore::evKeyDown;

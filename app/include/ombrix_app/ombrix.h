@@ -5,8 +5,11 @@
 #include <cstdint>
 
 #include <ombrix_field/filters.h>
+#include <ombrix_field/ofd.h>
 #include <winkit/winkit.h>
 
+#include "ombrix_app/dialog_user_io.h"
+#include "ombrix_app/pane.h"
 #include "ombrix_app/settings.h"
 
 namespace ombrix_app {
@@ -24,6 +27,9 @@ class COmbrix : public vwin::CWindow {
   bool Build();
   void Done() override;
   bool CanClose() override;
+  // Creates the main pane in the client area and keeps it fitted to it.
+  void CreateInterior() override;
+  void NewRect(const vcom::CRect& rect) override;
   void ReceiveEvent(vcore::TEvent& event) override;
 
   // Runs one command as the menu would.
@@ -35,13 +41,31 @@ class COmbrix : public vwin::CWindow {
   // Recent-file entries of the "Field" menu from the list.
   void RebuildRecentMenu();
 
-  bool IsModified() const { return modified; }
+  // The "Field" menu on the pane's field: each asks about unsaved changes
+  // first where the field is replaced.
+  void NewField();
+  void LoadField();
+  void LoadRecent(std::uint32_t index);
+  // false when nothing was saved (cancelled or failed).
+  bool SaveField();
+  bool SaveFieldAs();
+  // Loads path into the field with progress and messages, then updates the
+  // recent files, title and status bar. false when the load failed (the
+  // field is then empty).
+  bool OpenField(const char* path);
+  // Where loads find series files and send their messages.
+  ombrix_data::TFieldLoadContext LoadContext();
+
+  // The flag, or notes edited in the pane and not stored yet.
+  bool IsModified() const { return modified || pane.NotesModified(); }
 
   TSettings settings;
   CRecentFiles recent;
   ombrix_data::CFilterTable filters;
   char fieldPath[kPathHigh + 1] = {};
   bool modified = false;
+  char programFolder[kPathHigh + 1] = {};  // folder of the program file, with '/'
+  CDialogUserIO userIO;                    // messages and questions of the model
 
   view::CMenuBar menuBar;
   vtool::CGravityBreakToolBox toolBox;
@@ -49,6 +73,7 @@ class COmbrix : public vwin::CWindow {
   vcalcon::CDateTimePicker dateTimePicker;
   vcont::CComboBox variabilityTypes;
   view::CAccelerators accelerators;
+  COmbrixPane pane;  // object, series and minima lists and the tabs; owns the field
 
  private:
   void BuildMenuBar();
@@ -59,6 +84,11 @@ class COmbrix : public vwin::CWindow {
   void ToggleMinimaList();
   void NotAvailable();
   void About();
+  // Asks whether to save a modified field before it is replaced; false when
+  // the user cancelled or the save failed.
+  bool AskSaveChanges(const char* secondLine);
+  // An empty, unnamed, unmodified field.
+  void ClearField();
 
   view::CPopUpMenu* fieldMenu = nullptr;  // owned by the menu bar
   vgr::CIcon toolIcons[32];

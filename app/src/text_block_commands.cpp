@@ -123,9 +123,7 @@ bool COmbrixPane::TextBlockCommand(std::uint32_t command) {
     return true;
   }
 
-  ombrix_data::TFieldLoadContext context;
-  context.io = &io;
-  context.folders = {owner->settings.rootPath, ""};
+  const ombrix_data::TFieldLoadContext context = owner->LoadContext();
   if (!Read(c->block, selected, usesFile ? path : nullptr, context, io)) return true;
   RefreshObjectLabel();
   RefreshSeriesList();

@@ -27,7 +27,7 @@ bool IsPaneCommand(std::uint32_t command) {
     case cmAddObject: case cmInsertObject: case cmRemoveObject: case cmRenameObject:
     case cmSortByName: case cmSortByRA: case cmSortByDec:
     case cmSelectAllSeries: case cmDeselectAllSeries:
-    case cmSelectAllMinima: case cmDeselectAllMinima: case cmRemoveMinimum:
+    case cmSelectAllMinima: case cmDeselectAllMinima: case cmRemoveMinimum: case cmMinimumParameters:
     case cmLoadOffsets: case cmSaveOffsets: case cmPasteOffsets: case cmCopyOffsets: case cmClearOffsets:
     case cmLoadFit: case cmSaveFit: case cmPasteFit: case cmCopyFit:
     case cmLoadObjectData: case cmSaveObjectData: case cmPasteObjectData: case cmCopyObjectData:

@@ -1,5 +1,4 @@
-// The series and minima lists of the pane and the commands that work on them.
-#include <cstdio>
+// The series list of the pane and the commands that work on the series.
 #include <string>
 
 #include "ombrix_app/commands.h"
@@ -7,26 +6,6 @@
 #include "ombrix_app/pane.h"
 
 namespace ombrix_app {
-
-namespace {
-
-const char* Mark(bool enabled) { return enabled ? kEnabledMark : kDisabledMark; }
-
-std::string MinimumLine(const ombrix_data::CMinimaListElem& m) {
-  static const char* const kTypes[] = {"Und.", "Pri.", "Sec."};
-  const int type = m.type >= 0 && m.type <= 2 ? m.type : 0;
-  char text[64];
-  std::snprintf(text, sizeof text, "%.5f %s", m.time, kTypes[type]);
-  return std::string(Mark(m.enabled)) + text;
-}
-
-ombrix_data::CMinimaListElem* MinimumAt(const ombrix_data::CMinimaList& list, std::int32_t index) {
-  auto* m = static_cast<ombrix_data::CMinimaListElem*>(list.first);
-  for (; m && index > 0; --index) m = static_cast<ombrix_data::CMinimaListElem*>(m->next);
-  return index == 0 ? m : nullptr;
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------- series
 
@@ -38,7 +17,7 @@ void COmbrixPane::RefreshSeriesList() {
     char line[64];
     for (ombrix_data::CSeriesTreeElem* s = selected->FirstSeries(); s; s = selected->NextSeries(s)) {
       ombrix_data::GetSeriesListLine(*s, owner->filters, sizeof line - 1, line);
-      series.list.AddItem((std::string(Mark(s->enabled)) + line).c_str());
+      series.list.AddItem((std::string(EnabledMark(s->enabled)) + line).c_str());
       shownSeries.push_back(s);
     }
   }
@@ -96,74 +75,6 @@ void COmbrixPane::ClearOffsets() {
     return;
   for (ombrix_data::CSeriesTreeElem* s : shownSeries) s->offset = selected->fluxFlag ? 1.0 : 0.0;
   RefreshSeriesList();
-  ReportChanged();
-}
-
-// ---------------------------------------------------------------- minima
-
-void COmbrixPane::RefreshMinimaList() {
-  const std::int32_t keep = minima.list.Selection();
-  minima.list.Clear();
-  const ombrix_data::CSeriesTreeElem* s = SelectedSeries();
-  if (!s) return;
-  std::int32_t count = 0;
-  for (auto* m = static_cast<ombrix_data::CMinimaListElem*>(s->minima.first); m;
-       m = static_cast<ombrix_data::CMinimaListElem*>(m->next), ++count)
-    minima.list.AddItem(MinimumLine(*m).c_str());
-  if (keep >= 0 && keep < count) minima.list.SetSelection(keep);
-}
-
-ombrix_data::CMinimaListElem* COmbrixPane::SelectedMinimum() const {
-  const ombrix_data::CSeriesTreeElem* s = SelectedSeries();
-  const std::int32_t at = minima.list.Selection();
-  return s && at >= 0 ? MinimumAt(s->minima, at) : nullptr;
-}
-
-bool COmbrixPane::MinimaCommand(std::uint32_t command) {
-  switch (command) {
-    case cmSelectAllMinima: SetAllMinima(true); break;
-    case cmDeselectAllMinima: SetAllMinima(false); break;
-    case cmRemoveMinimum: RemoveMinimum(); break;
-    default: return false;
-  }
-  return true;
-}
-
-void COmbrixPane::SetAllMinima(bool enabled) {
-  ombrix_data::CSeriesTreeElem* s = SelectedSeries();
-  if (!s) return;
-  bool changed = false;
-  for (auto* m = static_cast<ombrix_data::CMinimaListElem*>(s->minima.first); m;
-       m = static_cast<ombrix_data::CMinimaListElem*>(m->next)) {
-    changed |= m->enabled != enabled;
-    m->enabled = enabled;
-  }
-  if (!changed) return;
-  RefreshMinimaList();
-  ReportChanged();
-}
-
-void COmbrixPane::ToggleMinimum(std::int32_t index) {
-  ombrix_data::CSeriesTreeElem* s = SelectedSeries();
-  ombrix_data::CMinimaListElem* m = s ? MinimumAt(s->minima, index) : nullptr;
-  if (!m) return;
-  m->enabled = !m->enabled;
-  RefreshMinimaList();
-  ReportChanged();
-}
-
-void COmbrixPane::RemoveMinimum() {
-  ombrix_data::CSeriesTreeElem* s = SelectedSeries();
-  ombrix_data::CMinimaListElem* m = SelectedMinimum();
-  if (!m) return;
-  if (vdlg::DoMessageBox("Remove Minimum", "Are you sure to remove selected minumum?", nullptr, nullptr,
-                         vdlg::mbYesNo, vstock::siQuestion) != vdlg::mrYes)
-    return;
-  if (s->minima.Find(m)) {
-    s->minima.Remove();
-    delete m;
-  }
-  RefreshMinimaList();
   ReportChanged();
 }
 

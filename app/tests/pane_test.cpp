@@ -343,12 +343,25 @@ TEST_F(PaneTest, MinimaOfTheSelectedSeries) {
   EXPECT_EQ(window.pane.minima.list.ItemText(0), kOn + "2459001.05000 Pri.");
   EXPECT_EQ(window.pane.minima.list.ItemText(1), kOff + "2459001.50000 Sec.");
 
+  window.pane.minima.list.SetSelection(1);
+  double shownTime = 0.0;
+  dialogs.AnswerOK([&](vwin::COKCancelDialog& d) {
+    auto& dialog = static_cast<CMinimumParametersDialog&>(d);
+    shownTime = dialog.time.Value();
+    dialog.time.SetValue(2459001.625);
+    dialog.type.SetSelection(1);
+  });
+  window.Command(cmMinimumParameters);
+  EXPECT_EQ(LastDialog(), (Texts{"Minimum parameters", "Minimum:", "Error:", "Minimum type:"}));
+  EXPECT_DOUBLE_EQ(shownTime, 2459001.5);
+  EXPECT_EQ(window.pane.minima.list.ItemText(1), kOff + "2459001.62500 Pri.");
+
   window.pane.minima.list.SetSelection(0);
   dialogs.AnswerButton(vdlg::mrYes);
   window.Command(cmRemoveMinimum);
   EXPECT_EQ(LastDialog(), (Texts{"Remove Minimum", "Are you sure to remove selected minumum?"}));
   EXPECT_EQ(s->minima.count, 1u);
-  EXPECT_EQ(window.pane.minima.list.ItemText(0), kOff + "2459001.50000 Sec.");
+  EXPECT_EQ(window.pane.minima.list.ItemText(0), kOff + "2459001.62500 Pri.");
   EXPECT_TRUE(window.IsModified());
 }
 

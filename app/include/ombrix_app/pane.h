@@ -35,6 +35,21 @@ bool IsPaneCommand(std::uint32_t command);
 // Marks in front of the series and minima lines: enabled or not.
 inline constexpr const char* kEnabledMark = "\u2611 ";
 inline constexpr const char* kDisabledMark = "\u2610 ";
+inline const char* EnabledMark(bool enabled) { return enabled ? kEnabledMark : kDisabledMark; }
+
+// "Minimum parameters...": time, error and type of one minimum.
+class CMinimumParametersDialog : public vwin::COKCancelDialog {
+ public:
+  bool Init(const ombrix_data::CMinimaListElem& minimum);
+  void Done() override;
+  // Copies the controls' values into the minimum.
+  void Store(ombrix_data::CMinimaListElem& minimum) const;
+
+  vcont::CStaticText labels[3];  // "Minimum:", "Error:", "Minimum type:"
+  vcont::CRealCountBox time;     // Julian date of the minimum
+  vcont::CRealCountBox error;    // days
+  vcont::CComboBox type;         // "Undefined", "Primary", "Secondary"
+};
 
 // The twelve tabs of the object pane, in order.
 inline constexpr int kTabCount = 12;
@@ -128,6 +143,7 @@ class COmbrixPane : public view::CSplitterView {
   void SetAllMinima(bool enabled);
   void ToggleMinimum(std::int32_t index);
   void RemoveMinimum();
+  void EditMinimum();
   ombrix_data::CMinimaListElem* SelectedMinimum() const;
   void StepObject(int step);
   void StepSeries(int step);

@@ -102,21 +102,22 @@ const TBenchField& BenchField() {
   return field;
 }
 
-// Series are found by their relative paths against the root folder `root`.
-TFieldLoadContext LoadContext(const std::string& root) {
+// Loads the benchmark's field; series are found by their relative paths
+// against the temporary folder.
+bool LoadBenchField(CField& field) {
+  const TBenchField& f = BenchField();
+  const std::string root = f.folder.string() + "/";
   TFieldLoadContext context;
   context.folders = {root.c_str(), "/"};
-  return context;
+  bool changed = false;
+  return LoadField(f.ofdPath.c_str(), context, field, changed) && !changed && field.Count() == kObjects;
 }
 
 void LoadField1000x10(benchmark::State& state) {
   const TBenchField& f = BenchField();
-  const std::string root = f.folder.string() + "/";
-  const TFieldLoadContext context = LoadContext(root);
   for (auto _ : state) {
     CField field;
-    bool changed = false;
-    if (!LoadField(f.ofdPath.c_str(), context, field, changed) || changed || field.Count() != kObjects) {
+    if (!LoadBenchField(field)) {
       state.SkipWithError("field not loaded completely");
       break;
     }
@@ -128,16 +129,13 @@ void LoadField1000x10(benchmark::State& state) {
 BENCHMARK(LoadField1000x10)->Unit(benchmark::kMillisecond);
 
 void SaveField1000x10(benchmark::State& state) {
-  const TBenchField& f = BenchField();
-  const std::string root = f.folder.string() + "/";
   CField field;
-  bool changed = false;
   CScriptedUserIO io;
-  if (!LoadField(f.ofdPath.c_str(), LoadContext(root), field, changed)) {
+  if (!LoadBenchField(field)) {
     state.SkipWithError("field not loaded");
     return;
   }
-  const std::string out = (f.folder / "saved.ofd").string();
+  const std::string out = (BenchField().folder / "saved.ofd").string();
   for (auto _ : state) {
     if (!SaveField(field, out.c_str(), io)) {
       state.SkipWithError("field not saved");
@@ -151,11 +149,8 @@ BENCHMARK(SaveField1000x10)->Unit(benchmark::kMillisecond);
 
 // The text alone, without the disk: what saving costs besides writing.
 void WriteFieldText1000x10(benchmark::State& state) {
-  const TBenchField& f = BenchField();
-  const std::string root = f.folder.string() + "/";
   CField field;
-  bool changed = false;
-  if (!LoadField(f.ofdPath.c_str(), LoadContext(root), field, changed)) {
+  if (!LoadBenchField(field)) {
     state.SkipWithError("field not loaded");
     return;
   }

@@ -13,6 +13,7 @@
 
 #include <runbase/fio_fault.h>
 
+#include "file_text.h"
 #include "ombrix_field/ofd.h"
 
 using namespace ombrix_data;
@@ -21,18 +22,6 @@ namespace {
 
 const std::string kData = OMBRIX_TEST_DATA;
 constexpr double kPi = 3.14159265358979323846;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
   for (std::size_t p = text.find(from); p != std::string::npos; p = text.find(from, p + to.size()))

@@ -6,15 +6,14 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <corekit/clipboard.hpp>
 #include <runbase/fio_fault.h>
 
+#include "file_text.h"
 #include "ombrix_field/text_blocks.h"
 
 using namespace ombrix_data;
@@ -22,18 +21,6 @@ using namespace ombrix_data;
 namespace {
 
 const std::string kData = OMBRIX_TEST_DATA;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
 
 std::string Notes(const CObjectListElem& o) {
   const char* address = nullptr;

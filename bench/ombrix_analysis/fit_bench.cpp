@@ -2,7 +2,10 @@
 // and of the bootstrap of a 200-point eclipse on all processors.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <random>
 #include <vector>
 
@@ -22,7 +25,9 @@ class CSilentIO : public ombrix_data::CUserIO {
   bool EditTexts(const char*, ombrix_data::TTextField*, std::uint32_t) override { return false; }
 };
 
-void BM_PhaseCurveFit20000(benchmark::State& state) {
+// 20,000 points of a two-eclipse curve with harmonics and 0.01 noise, phases
+// over [-0.25, 0.75) as the fit tab hands them in.
+std::vector<TFitPoint> PhaseCurvePoints() {
   ombrix_model::TFitParameters truth;
   ombrix_model::ResetFitParameters(truth);
   const double values[ombrix_model::FitParameterCount] = {10.0, 0.5, 0.8, 0.06, 1.2, 0.1, 0.3, 0.07,
@@ -37,17 +42,56 @@ void BM_PhaseCurveFit20000(benchmark::State& state) {
     points[i] = TFitPoint{phase, ombrix_model::EvaluateLightCurveModel(truth, phase < 0 ? phase + 1 : phase) +
                                      noise(random), 0.01, 0.0, 0, nullptr};
   }
+  return points;
+}
+
+// The start: the default parameters with the level moved near the data.
+void StartValues(double* fields) {
+  std::memcpy(fields, ombrix_model::FitParameterDefaults, sizeof(double) * ombrix_model::FitParameterCount);
+  fields[ombrix_model::fpMag0] = 9.9;
+}
+
+// Writes what the fitter sees (start, limits, folded points) for the scipy
+// script: lines "start ...", "lower ...", "upper ...", then "phase value error".
+void WriteExchangeFile(const char* path, const std::vector<TFitPoint>& points) {
+  std::FILE* f = std::fopen(path, "w");
+  if (f == nullptr) return;
+  double start[ombrix_model::FitParameterCount];
+  StartValues(start);
+  const std::pair<const char*, const double*> rows[] = {
+      {"start", start}, {"lower", PhaseFitLowerBounds}, {"upper", PhaseFitUpperBounds}};
+  for (const auto& [name, row] : rows) {
+    std::fprintf(f, "# %s", name);
+    for (int k = 0; k < ombrix_model::FitParameterCount; ++k) std::fprintf(f, " %.17g", row[k]);
+    std::fprintf(f, "\n");
+  }
+  std::vector<TFitPoint> folded(points.size());
+  FoldFitPoints(points.data(), points.size(), folded.data());
+  for (const TFitPoint& p : folded)
+    std::fprintf(f, "%.17g %.17g %.17g\n", p.phase, p.value + p.seriesOffset, p.error);
+  std::fclose(f);
+}
+
+// Side by side with scipy: run this benchmark with OMBRIX_FIT_DATA set to a
+// file name, which receives the folded points, start and limits, then
+//   /usr/bin/python3 bench/ombrix_analysis/fit_scipy.py <that file>
+// fits the same problem with least_squares(method='trf', jac='2-point').
+void BM_PhaseCurveFit20000(benchmark::State& state) {
+  const std::vector<TFitPoint> points = PhaseCurvePoints();
+  if (const char* path = std::getenv("OMBRIX_FIT_DATA")) WriteExchangeFile(path, points);
   CSilentIO io;
+  TPhaseFitOutcome outcome;
   for (auto _ : state) {
     ombrix_data::CObjectListElem object;
     TPhaseFitPane pane;
     pane.points = points.data();
     pane.pointCount = points.size();
-    std::memcpy(pane.fields, ombrix_model::FitParameterDefaults, sizeof pane.fields);
-    pane.fields[ombrix_model::fpMag0] = 9.9;
+    StartValues(pane.fields);
     for (bool& f : pane.free) f = true;
-    benchmark::DoNotOptimize(FitPhaseCurve(pane, object, io));
+    benchmark::DoNotOptimize(FitPhaseCurve(pane, object, io, &outcome));
   }
+  state.counters["status"] = outcome.status;
+  state.counters["chi2"] = outcome.finalChi2;
 }
 BENCHMARK(BM_PhaseCurveFit20000)->Unit(benchmark::kMillisecond);
 

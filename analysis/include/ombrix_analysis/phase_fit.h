@@ -45,6 +45,10 @@ class TPhaseFitPane {
   virtual void FitAccepted(const ombrix_model::TFitParameters& /*fit*/) {}
 };
 
+// Limits the fit keeps each of the sixteen parameters within, storage order.
+extern const double PhaseFitLowerBounds[ombrix_model::FitParameterCount];
+extern const double PhaseFitUpperBounds[ombrix_model::FitParameterCount];
+
 // What the last FitPhaseCurve did.
 struct TPhaseFitOutcome {
   int status = 0;            // mpfit status; 0 also when no fit ran

@@ -5,6 +5,8 @@
 // units or time.
 #pragma once
 
+#include <numbers>
+
 namespace ombrix_model {
 
 // Index of each parameter in TFitParameters::value. The order is fixed: it is
@@ -66,6 +68,24 @@ void ResetFitParameters(TFitParameters& parameters);
 // Recomputes the derived values. Call after any parameter changed and before
 // a batch of evaluations. A width of 0 yields infinities; no guard applies.
 void PrepareLightCurveModel(TFitParameters& parameters);
+
+// Shape of an eclipse at z = distance / width: 1 - (1 - exp(1 - cosh z))^g,
+// which is exactly 0 where |z| > kEclipseCutoff (the base rounds to 1 there).
+inline constexpr double kEclipseCutoff = 4.5;
+double EclipseProfile(double z, double shape);
+
+// One eclipse at distance u (phase units) from its centre:
+// a * (1 + curvature*u^2) * EclipseProfile(u/d, g), curvature and 1/d as
+// prepared.
+double LightCurveEclipse(double u, double amplitude, double curvature, double inverseWidth,
+                         double shape);
+
+// Angle of harmonic k (1 to 3) at a phase: 2 pi k phase.
+inline double HarmonicAngle(int k, double phase) { return 2.0 * std::numbers::pi * k * phase; }
+
+// Distance of a phase in [0, 1) from the primary eclipse, which sits at
+// phase 0 and wraps around 1; 0.5 belongs to the left.
+inline double PrimaryDistance(double phase) { return phase < 0.5 ? phase : phase - 1.0; }
 
 // The model value at a phase in [0, 1). The derived values must be current.
 double EvaluateLightCurveModel(const TFitParameters& parameters, double phase);

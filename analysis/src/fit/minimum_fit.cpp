@@ -193,10 +193,22 @@ void PrepareMinimumModel(TMinimumParameters& p) {
   p.inverseWidth = 1.0 / d;
 }
 
+namespace {
+
+// The eclipse profile 1 - (1 - exp(1 - cosh(u/D)))^G.
+double MinimumProfile(const TMinimumParameters& p, double u) {
+  return ombrix_model::EclipseProfile(u * p.inverseWidth, p.value[mmG]);
+}
+
+double MinimumFromProfile(const TMinimumParameters& p, double u, double profile) {
+  return profile * (1.0 + p.curvature * u * u) * p.value[mmA] + (u * p.value[mmTrend] + p.value[mmMag0]);
+}
+
+}  // namespace
+
 double EvaluateMinimumModel(const TMinimumParameters& p, double x) {
   const double u = x - p.value[mmPhase];
-  const double profile = 1.0 - std::pow(1.0 - std::exp(1.0 - std::cosh(u * p.inverseWidth)), p.value[mmG]);
-  return profile * (1.0 + p.curvature * u * u) * p.value[mmA] + (u * p.value[mmTrend] + p.value[mmMag0]);
+  return MinimumFromProfile(p, u, MinimumProfile(p, u));
 }
 
 int MinimumResidual(int m, int /*n*/, double* x, double* fvec, double** /*dvec*/,

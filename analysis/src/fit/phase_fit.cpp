@@ -8,6 +8,7 @@
 #include <mpfit/mpfit.h>
 
 #include "fit_descriptors.h"
+#include "phase_curve_evaluator.h"
 
 namespace ombrix_analysis {
 
@@ -16,15 +17,10 @@ using ombrix_data::TUserMessage;
 using ombrix_model::FitParameterCount;
 using ombrix_model::TFitParameters;
 
-namespace {
-
-// Bounds of the sixteen parameters, in storage order.
-constexpr double kLower[FitParameterCount] = {-20.0, -0.25, 0.0, 0.0, 0.0, -10.0, 0.0, 0.0,
-                                              0.0,   -10.0, -2.0, -2.0, -2.0, -2.0, -2.0, -2.0};
-constexpr double kUpper[FitParameterCount] = {20.0, 0.75, 10.0, 0.6, 99.0, 10.0, 10.0, 0.6,
-                                              99.0, 10.0, 2.0,  2.0, 2.0,  2.0,  2.0,  2.0};
-
-}  // namespace
+const double PhaseFitLowerBounds[FitParameterCount] = {-20.0, -0.25, 0.0, 0.0, 0.0, -10.0, 0.0, 0.0,
+                                                       0.0,   -10.0, -2.0, -2.0, -2.0, -2.0, -2.0, -2.0};
+const double PhaseFitUpperBounds[FitParameterCount] = {20.0, 0.75, 10.0, 0.6, 99.0, 10.0, 10.0, 0.6,
+                                                       99.0, 10.0, 2.0,  2.0, 2.0,  2.0,  2.0,  2.0};
 
 void FoldFitPoints(const TFitPoint* points, std::size_t pointCount, TFitPoint* folded) {
   for (std::size_t i = 0; i < pointCount; ++i) {
@@ -84,7 +80,8 @@ bool FitPhaseCurve(TPhaseFitPane& pane, ombrix_data::CObjectListElem& object,
   double x[FitParameterCount];
   std::memcpy(x, pane.fields, sizeof x);
   mp_par pars[FitParameterCount];
-  FillBoundedDescriptors(FitParameterCount, pane.free, kLower, kUpper, pars);
+  FillBoundedDescriptors(FitParameterCount, pane.free, PhaseFitLowerBounds, PhaseFitUpperBounds,
+                         pars);
   std::vector<TFitPoint> folded(pane.pointCount);
   FoldFitPoints(pane.points, pane.pointCount, folded.data());
 
@@ -92,8 +89,9 @@ bool FitPhaseCurve(TPhaseFitPane& pane, ombrix_data::CObjectListElem& object,
   std::memset(&config, 0, sizeof config);
   mp_result fit;
   std::memset(&fit, 0, sizeof fit);
-  const int status = mpfit(PhaseCurveResidual, static_cast<int>(folded.size()), FitParameterCount,
-                           x, pars, &config, folded.data(), &fit);
+  CPhaseCurveEvaluator evaluator(folded.data(), folded.size());
+  const int status = mpfit(CPhaseCurveEvaluator::Residual, static_cast<int>(folded.size()),
+                           FitParameterCount, x, pars, &config, &evaluator, &fit);
   result.status = status;
   result.initialChi2 = fit.orignorm;
   result.finalChi2 = fit.bestnorm;

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <numbers>
 
 namespace ombrix_model {
 
@@ -43,35 +42,35 @@ void PrepareLightCurveModel(TFitParameters& parameters) {
   parameters.secInverseWidth = 1.0 / dSec;
 }
 
-namespace {
-
-// One eclipse at distance u (phase units) from its centre:
-// a * (1 + c*u^2/d^2) * (1 - (1 - exp(1 - cosh(u/d)))^g).
-double Eclipse(double u, double amplitude, double curvature, double inverseWidth,
-               double shape) {
-  const double base = 1.0 - std::exp(1.0 - std::cosh(u * inverseWidth));
-  return amplitude * (1.0 + curvature * u * u) * (1.0 - std::pow(base, shape));
+double EclipseProfile(double z, double shape) {
+  // Beyond the cutoff exp(1 - cosh z) is below 1e-17, so the base rounds to
+  // exactly 1 and pow(1, g) is 1 for every g: the profile is exactly 0, and
+  // the three transcendental calls can be skipped without changing a bit.
+  if (std::fabs(z) > kEclipseCutoff) return 0.0;
+  return 1.0 - std::pow(1.0 - std::exp(1.0 - std::cosh(z)), shape);
 }
 
-}  // namespace
+double LightCurveEclipse(double u, double amplitude, double curvature, double inverseWidth,
+                         double shape) {
+  return amplitude * (1.0 + curvature * u * u) * EclipseProfile(u * inverseWidth, shape);
+}
 
 double EvaluateLightCurveModel(const TFitParameters& p, double phase) {
   // The secondary distance is not wrapped: a secondary near phase 0 or 1 is
   // modelled only on the side where it lies.
   const double y = phase - p[fpSecPhase];
   const double secondary =
-      Eclipse(y, p[fpASec], p.secCurvature, p.secInverseWidth, p[fpGSec]);
-  // The primary sits at phase 0 and wraps around 1; 0.5 belongs to the left.
-  const double x = phase < 0.5 ? phase : phase - 1.0;
+      LightCurveEclipse(y, p[fpASec], p.secCurvature, p.secInverseWidth, p[fpGSec]);
+  const double x = PrimaryDistance(phase);
   const double primary =
-      Eclipse(x, p[fpAPri], p.priCurvature, p.priInverseWidth, p[fpGPri]);
+      LightCurveEclipse(x, p[fpAPri], p.priCurvature, p.priInverseWidth, p[fpGPri]);
   double value = (secondary + p[fpMag0]) + primary;
 
   for (int k = 1; k <= 3; ++k) {
     const double aSin = p.value[fpASin1 + 2 * (k - 1)];
     const double aCos = p.value[fpACos1 + 2 * (k - 1)];
     if (aSin == 0.0 && aCos == 0.0) continue;
-    const double angle = 2.0 * std::numbers::pi * k * phase;
+    const double angle = HarmonicAngle(k, phase);
     if (aSin != 0.0) value += aSin * std::sin(angle);
     if (aCos != 0.0) value += aCos * std::cos(angle);
   }

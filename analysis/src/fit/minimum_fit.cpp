@@ -17,6 +17,7 @@
 #include <runbase/diag.h>
 
 #include "fit_descriptors.h"
+#include "minimum_evaluator.h"
 
 namespace ombrix_analysis {
 
@@ -61,12 +62,14 @@ std::vector<TFitPoint> NormalisedWindow(const TMinimumFitTab& tab) {
 }
 
 // One fit of the minimum model; x holds the start vector and gets the result.
-int RunMinimumFit(std::vector<TFitPoint>& points, double* x, mp_par* pars, mp_result& result) {
+int RunMinimumFit(const std::vector<TFitPoint>& points, CMinimumEvaluator& evaluator, double* x,
+                  mp_par* pars, mp_result& result) {
   mp_config config;
   std::memset(&config, 0, sizeof config);
   std::memset(&result, 0, sizeof result);
-  return mpfit(MinimumResidual, static_cast<int>(points.size()), kMinimumParameterCount, x, pars,
-               &config, points.data(), &result);
+  evaluator.Reset(points.data(), points.size());
+  return mpfit(CMinimumEvaluator::Residual, static_cast<int>(points.size()), kMinimumParameterCount,
+               x, pars, &config, &evaluator, &result);
 }
 
 void ShowTooFewPoints(ombrix_data::CUserIO& io, const char* caption) {
@@ -130,12 +133,13 @@ void RunResamples(const TBootstrapShared& shared, std::uint32_t count, std::uint
   std::vector<TFitPoint> resample(n);
   mp_par pars[kMinimumParameterCount];
   mp_result result;
+  CMinimumEvaluator evaluator;
   for (std::uint32_t r = 0; r < count; ++r) {
     for (std::uint32_t i = 0; i < n; ++i) resample[i] = points[random.Next(n)];
     double x[kMinimumParameterCount];
     std::memcpy(x, shared.start, sizeof x);
     FillDescriptors(shared.free, pars);
-    if (RunMinimumFit(resample, x, pars, result) <= 0) continue;
+    if (RunMinimumFit(resample, evaluator, x, pars, result) <= 0) continue;
     auto* elem = new CTimeElem;
     elem->time = x[mmPhase] * shared.windowLength + shared.windowStart;
     shared.times->Append(elem);
@@ -211,6 +215,32 @@ double EvaluateMinimumModel(const TMinimumParameters& p, double x) {
   return MinimumFromProfile(p, u, MinimumProfile(p, u));
 }
 
+void CMinimumEvaluator::Reset(const TFitPoint* points, std::size_t count) {
+  points_ = points;
+  count_ = count;
+  profile_.Clear();
+}
+
+void CMinimumEvaluator::Residuals(const double* x, double* fvec) {
+  TMinimumParameters model;
+  std::memcpy(model.value, x, sizeof model.value);
+  PrepareMinimumModel(model);
+  const double minimum = model.value[mmPhase];
+  const double* profile = profile_.Get({minimum, x[mmD], x[mmG]}, count_, [&](double* out) {
+    for (std::size_t i = 0; i < count_; ++i) out[i] = MinimumProfile(model, points_[i].phase - minimum);
+  });
+  for (std::size_t i = 0; i < count_; ++i) {
+    const TFitPoint& p = points_[i];
+    fvec[i] = (p.value - MinimumFromProfile(model, p.phase - minimum, profile[i])) / p.error;
+  }
+}
+
+int CMinimumEvaluator::Residual(int /*m*/, int /*n*/, double* x, double* fvec, double** /*dvec*/,
+                                void* privateData) {
+  static_cast<CMinimumEvaluator*>(privateData)->Residuals(x, fvec);
+  return 0;
+}
+
 int MinimumResidual(int m, int /*n*/, double* x, double* fvec, double** /*dvec*/,
                     void* privateData) {
   TMinimumParameters model;
@@ -236,7 +266,8 @@ bool FitMinimum(TMinimumFitTab& tab, ombrix_data::CUserIO& io) {
   FillDescriptors(tab.free, pars);
   std::vector<TFitPoint> window = NormalisedWindow(tab);
   mp_result result;
-  const int status = RunMinimumFit(window, x, pars, result);
+  CMinimumEvaluator evaluator;
+  const int status = RunMinimumFit(window, evaluator, x, pars, result);
   if (status > 0) {
     const double length = tab.end - tab.start;
     std::memcpy(tab.fields, x, sizeof x);

@@ -92,6 +92,23 @@ TEST(LightCurveModel, MatchesDefinitionWithoutHarmonics) {
   }
 }
 
+// The profile's shortcut beyond the cutoff must be exact: there the full
+// formula itself gives 0, for every shape the fits allow and beyond, and
+// with a NaN shape too (pow(1, g) is 1).
+TEST(LightCurveModel, EclipseProfileIsExactlyZeroBeyondTheCutoff) {
+  const double shapes[] = {0.0, 1e-3, 0.5, 1.0, 2.7, 99.0, 1e6, std::numeric_limits<double>::quiet_NaN()};
+  for (double z = std::nextafter(kEclipseCutoff, 10.0); z < 800.0; z = z * 1.01 + 1e-3) {
+    for (double g : shapes) {
+      for (double signedZ : {z, -z}) {
+        const double formula = 1.0 - std::pow(1.0 - std::exp(1.0 - std::cosh(signedZ)), g);
+        EXPECT_EQ(formula, 0.0) << "z " << signedZ << " g " << g;
+        EXPECT_EQ(EclipseProfile(signedZ, g), 0.0);
+      }
+    }
+  }
+  EXPECT_GT(EclipseProfile(1.0, 1.0), 0.0);
+}
+
 TEST(LightCurveModel, ZeroHarmonicsAddNothing) {
   // With every harmonic coefficient 0 the value is (S + mag0) + P exactly:
   // no angle is computed and nothing is rounded in.

@@ -1,0 +1,87 @@
+// The cached residuals of the phase-curve fit against the plain residual
+// function, bit for bit, over the call sequences a numeric Jacobian makes.
+#include "fit/phase_curve_evaluator.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace ombrix_analysis {
+namespace {
+
+using ombrix_model::FitParameterCount;
+
+std::vector<TFitPoint> FoldedCurve(std::size_t count) {
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> phase(0.0, 1.0), noise(-0.01, 0.01);
+  std::vector<TFitPoint> points;
+  for (std::size_t i = 0; i < count; ++i)
+    points.push_back({phase(random), 10.0 + noise(random), 0.01 + 0.1 * std::abs(noise(random)),
+                      i % 3 == 0 ? 0.25 : 0.0, 0, nullptr});
+  points.push_back({0.5, 10.2, 0.01, 0.0, 0, nullptr});  // the primary's wrap point
+  points.push_back({0.0, 10.8, 0.01, 0.0, 0, nullptr});
+  return points;
+}
+
+void ExpectSameBits(const std::vector<double>& expected, const std::vector<double>& actual,
+                    int call) {
+  for (std::size_t i = 0; i < expected.size(); ++i)
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(expected[i]), std::bit_cast<std::uint64_t>(actual[i]))
+        << "call " << call << " point " << i << ": " << expected[i] << " vs " << actual[i];
+}
+
+TEST(PhaseCurveEvaluator, EqualsThePlainResidualBitForBitOverJacobianSweeps) {
+  std::vector<TFitPoint> points = FoldedCurve(500);
+  const int m = static_cast<int>(points.size());
+  CPhaseCurveEvaluator evaluator(points.data(), points.size());
+
+  const double base[FitParameterCount] = {10.0, 0.48, 0.8, 0.06, 1.2, 0.1, 0.3, 0.07,
+                                          1.1,  0.05, 0.01, 0.0, 0.0, 0.003, 0.0, 0.002};
+  std::vector<std::vector<double>> calls;
+  // Forward and central differences of every parameter around two points,
+  // with returns to the base in between (slots are reused and evicted).
+  for (double shift : {0.0, 1e-3}) {
+    std::vector<double> x(base, base + FitParameterCount);
+    for (double& v : x) v += shift;
+    calls.push_back(x);
+    for (int j = 0; j < FitParameterCount; ++j) {
+      for (double h : {1e-7, -1e-7}) {
+        std::vector<double> d = x;
+        d[j] += h;
+        calls.push_back(d);
+      }
+    }
+    calls.push_back(x);
+  }
+  // Keys that differ only in the sign of zero or are NaN, a width of 0
+  // (infinities in the model), and zero harmonics switching on and off.
+  std::vector<double> special(base, base + FitParameterCount);
+  special[ombrix_model::fpGSec] = 0.0;
+  calls.push_back(special);
+  special[ombrix_model::fpGSec] = -0.0;
+  calls.push_back(special);
+  special[ombrix_model::fpDPri] = 0.0;
+  calls.push_back(special);
+  special[ombrix_model::fpDSec] = std::numeric_limits<double>::quiet_NaN();
+  calls.push_back(special);
+  special[ombrix_model::fpACos1] = 0.02;
+  special[ombrix_model::fpASin1] = 0.0;
+  calls.push_back(special);
+  calls.push_back(std::vector<double>(base, base + FitParameterCount));
+
+  std::vector<double> expected(m), actual(m);
+  for (std::size_t c = 0; c < calls.size(); ++c) {
+    PhaseCurveResidual(m, FitParameterCount, calls[c].data(), expected.data(), nullptr, points.data());
+    CPhaseCurveEvaluator::Residual(m, FitParameterCount, calls[c].data(), actual.data(), nullptr,
+                                   &evaluator);
+    ExpectSameBits(expected, actual, static_cast<int>(c));
+  }
+}
+
+}  // namespace
+}  // namespace ombrix_analysis

@@ -99,13 +99,15 @@ bool COmbrix::Build() {
 
   BuildMenuBar();
   BuildToolBox();
-  const int widths[sfCount] = {vcore::ScaleH(90), vcore::ScaleH(90), vcore::ScaleH(70), 0, vcore::ScaleH(300)};
-  statusBar.Init(sfCount, widths);
+  BuildStatusBar();
   for (const TAccelerator& a : kAccelerators) accelerators.Add(a.key, a.modifiers, a.command);
 
   const vcom::CRect rect(settings.xPos, settings.yPos, settings.width, settings.depth);
   if (!Init(rect, vwin::wsStandard, "OMBRIX", &menuBar, &toolBox, &statusBar)) return false;
   built = true;
+  // The tool box's controls were made before the window: their events come here.
+  dateTimePicker.SetParentHandler(this);
+  variabilityTypes.SetParentHandler(this);
   SetMenuChecks();
   SetLoggedOutState();
   UpdateStatusBar();
@@ -160,6 +162,15 @@ void COmbrix::BuildToolBox() {
       toolBox.AddButton(t.command, ic, nullptr, CommandLabel(t.command), t.toggle);
     }
   }
+}
+
+void COmbrix::BuildStatusBar() {
+  // Every field gets a fixed least width: a field sized by its text would
+  // widen the whole window to fit a long series path. The widths add up to
+  // less than the default window width, so the stored width holds.
+  const int widths[sfCount] = {vcore::ScaleH(70), vcore::ScaleH(80), vcore::ScaleH(60), vcore::ScaleH(100),
+                               vcore::ScaleH(180)};
+  statusBar.Init(sfCount, widths);
 }
 
 void COmbrix::SetMenuChecks() {
@@ -306,7 +317,22 @@ void COmbrix::ReceiveEvent(vcore::TEvent& event) {
   } else if (event.kind == vcore::evCommand) {
     StopEvent(event);
     Command(event.code);
+  } else if (event.kind == vcore::evControl && event.code == kVariabilityId) {
+    StopEvent(event);
+    VariabilityTypeChanged();
   }
+}
+
+void COmbrix::VariabilityTypeChanged() {
+  ombrix_data::CObjectListElem* object = pane.SelectedObject();
+  if (!object) return;
+  const std::string text = variabilityTypes.Text().substr(0, ombrix_data::kVariabilityTypeHigh);
+  if (text == std::string(object->variabilityType, Str::LengthA(ombrix_data::kVariabilityTypeHigh,
+                                                                 object->variabilityType)))
+    return;
+  std::memset(object->variabilityType, 0, sizeof object->variabilityType);
+  std::memcpy(object->variabilityType, text.data(), text.size());
+  Command(cmFieldChanged);
 }
 
 bool COmbrix::CanClose() {

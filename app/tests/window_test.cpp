@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <cstring>
+#include <string>
 
 #include "ombrix_app/commands.h"
 #include "temp_config.h"
@@ -42,6 +44,16 @@ TEST_F(WindowTest, FirstStartWithoutKeyFile) {
   EXPECT_EQ(window.settings.depth, 280);
   EXPECT_EQ(window.settings.splitter1, 80 + vcore::ScaleH(6));
   EXPECT_EQ(window.settings.splitter2, 160 + vcore::ScaleH(6));
+  EXPECT_EQ(window.settings.splitter3, 80 + vcore::ScaleH(6));
+  // The filled tool box and the status bar leave the stored size as it is,
+  // also when a long series path is shown.
+  EXPECT_EQ(window.WindowRect().width, 560);
+  EXPECT_EQ(window.WindowRect().height, 280);
+  window.statusBar.SetText(sfSeriesSource, ("/home/observer/light curves/" + std::string(200, 'x') + ".txt").c_str());
+  Pump();
+  EXPECT_EQ(window.WindowRect().width, 560);
+  EXPECT_EQ(window.pane.ColumnWidth(0), 80 + vcore::ScaleH(6));
+  EXPECT_EQ(window.pane.ColumnWidth(1), 160 + vcore::ScaleH(6));
   EXPECT_EQ(window.Title(), "OMBRIX");
   EXPECT_STREQ(window.statusBar.GetText(sfObjects), "0 objects");
   EXPECT_STREQ(window.statusBar.GetText(sfSeries), "0/0 series");
@@ -150,6 +162,26 @@ TEST_F(WindowTest, ClosingStoresTheWindowRectangle) {
   window.Done();
   EXPECT_NE(config.ReadIni().find("ShowNow = FALSE"), std::string::npos);
   EXPECT_NE(config.ReadIni().find("XPos = 100"), std::string::npos);
+  EXPECT_NE(config.ReadIni().find("Width = 560"), std::string::npos);
+  EXPECT_NE(config.ReadIni().find("Splitter2 = 166"), std::string::npos);
+}
+
+TEST_F(WindowTest, VariabilityTypeBoxEditsTheSelectedObject) {
+  Start();
+  window.variabilityTypes.SetText("EW (W UMa)", true);  // no object: nothing to change
+  EXPECT_FALSE(window.IsModified());
+
+  auto* object = new ombrix_data::CObjectListElem;
+  std::strcpy(object->name, "V1");
+  window.pane.field.Append(object);
+  window.pane.FieldReplaced();
+  window.variabilityTypes.SetSelection(2, true);
+  EXPECT_STREQ(object->variabilityType, "EW (W UMa)");
+  EXPECT_TRUE(window.IsModified());
+  EXPECT_EQ(window.Title(), "OMBRIX - *");
+
+  window.variabilityTypes.SetText(std::string(40, 'T').c_str(), true);  // typed: kept up to 31 characters
+  EXPECT_EQ(std::string(object->variabilityType), std::string(31, 'T'));
 }
 
 }  // namespace

@@ -78,6 +78,9 @@ class COmbrix : public vwin::CWindow {
  private:
   void BuildMenuBar();
   void BuildToolBox();
+  void BuildStatusBar();
+  // The variability-type combo box changed: the selected object takes its text.
+  void VariabilityTypeChanged();
   void SetMenuChecks();
   void SetLoggedOutState();
   bool Toggle(std::uint32_t command);

@@ -1,5 +1,6 @@
-// The cached residuals of the phase-curve fit against the plain residual
-// function, bit for bit, over the call sequences a numeric Jacobian makes.
+// The cached residuals of both fits against the plain residual functions,
+// bit for bit, over the call sequences a numeric Jacobian makes.
+#include "fit/minimum_evaluator.h"
 #include "fit/phase_curve_evaluator.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,48 @@ void ExpectSameBits(const std::vector<double>& expected, const std::vector<doubl
         << "call " << call << " point " << i << ": " << expected[i] << " vs " << actual[i];
 }
 
+// The base point, then forward and central differences of every parameter
+// around it and back to it (slots are reused and evicted).
+std::vector<std::vector<double>> JacobianSweep(const std::vector<double>& x) {
+  std::vector<std::vector<double>> calls{x};
+  for (std::size_t j = 0; j < x.size(); ++j) {
+    for (double h : {1e-7, -1e-7}) {
+      calls.push_back(x);
+      calls.back()[j] += h;
+    }
+  }
+  calls.push_back(x);
+  return calls;
+}
+
+TEST(MinimumEvaluator, EqualsThePlainResidualBitForBitAcrossResamples) {
+  std::mt19937 random(4);
+  std::uniform_real_distribution<double> time(0.0, 1.0), noise(-0.005, 0.005);
+  std::vector<double> start = {12.0, 0.5, 0.1, 0.5, 0.08, 1.0, 0.0};
+  CMinimumEvaluator evaluator;
+  // Two different point sets through the same evaluator: Reset must forget
+  // the profiles of the first.
+  for (std::size_t count : {120u, 60u}) {
+    std::vector<TFitPoint> points;
+    for (std::size_t i = 0; i < count; ++i)
+      points.push_back({time(random), 12.0 + noise(random), 0.005, 0.0, 0, nullptr});
+    evaluator.Reset(points.data(), points.size());
+    std::vector<std::vector<double>> calls = JacobianSweep(start);
+    for (double d : {0.0, std::numeric_limits<double>::quiet_NaN()}) {
+      calls.push_back(start);
+      calls.back()[mmD] = d;
+    }
+    const int m = static_cast<int>(count);
+    std::vector<double> expected(m), actual(m);
+    for (std::size_t c = 0; c < calls.size(); ++c) {
+      MinimumResidual(m, kMinimumParameterCount, calls[c].data(), expected.data(), nullptr, points.data());
+      CMinimumEvaluator::Residual(m, kMinimumParameterCount, calls[c].data(), actual.data(), nullptr,
+                                  &evaluator);
+      ExpectSameBits(expected, actual, static_cast<int>(c));
+    }
+  }
+}
+
 TEST(PhaseCurveEvaluator, EqualsThePlainResidualBitForBitOverJacobianSweeps) {
   std::vector<TFitPoint> points = FoldedCurve(500);
   const int m = static_cast<int>(points.size());
@@ -43,20 +86,10 @@ TEST(PhaseCurveEvaluator, EqualsThePlainResidualBitForBitOverJacobianSweeps) {
   const double base[FitParameterCount] = {10.0, 0.48, 0.8, 0.06, 1.2, 0.1, 0.3, 0.07,
                                           1.1,  0.05, 0.01, 0.0, 0.0, 0.003, 0.0, 0.002};
   std::vector<std::vector<double>> calls;
-  // Forward and central differences of every parameter around two points,
-  // with returns to the base in between (slots are reused and evicted).
   for (double shift : {0.0, 1e-3}) {
     std::vector<double> x(base, base + FitParameterCount);
     for (double& v : x) v += shift;
-    calls.push_back(x);
-    for (int j = 0; j < FitParameterCount; ++j) {
-      for (double h : {1e-7, -1e-7}) {
-        std::vector<double> d = x;
-        d[j] += h;
-        calls.push_back(d);
-      }
-    }
-    calls.push_back(x);
+    for (auto& call : JacobianSweep(x)) calls.push_back(call);
   }
   // Keys that differ only in the sign of zero or are NaN, a width of 0
   // (infinities in the model), and zero harmonics switching on and off.

@@ -152,7 +152,8 @@ bool ReadBlockFile(const char* path, const TBlockTexts& texts, std::string& text
   return false;
 }
 
-// The clipboard's text, or false after "No text in clipboard".
+// The clipboard's text, or false after "No text in clipboard" (an empty text
+// counts as none).
 bool ReadClipboardText(std::string& text, CUserIO& io) {
   if (vcom::ClipboardProvider().GetText(text) && !text.empty()) return true;
   ShowStop(io, kFitTexts.pasteCaption, "No text in clipboard");

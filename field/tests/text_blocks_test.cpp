@@ -126,18 +126,17 @@ TEST_F(TextBlocks, FitSectionFailureKeepsEarlierValuesAndMarksFitPresent) {
   EXPECT_EQ(io.shown[0].lines, std::vector<std::string>{"Expected number: bad"});
 }
 
-TEST_F(TextBlocks, OffsetBlockTextAndSharedDayKey) {
+TEST_F(TextBlocks, OffsetFileTextAndSharedDayKey) {
   CObjectListElem o;
   o.InsertSeries(MemorySeries({2457000.1, 2457000.2}, 0.5));
   o.InsertSeries(MemorySeries({2457000.7}, -0.25));  // same integer day as the first
   o.InsertSeries(MemorySeries({2457005.3}, 0));
-  std::string text;
-  WriteSeriesOffsetsBlock(o, text);
-  EXPECT_EQ(text, "OmbrixSeriesOffsets\r\n2457000 = 0.500000\r\n2457000 = -0.250000\r\n2457005 = 0\r\n");
-
-  const std::string block = "OmbrixSeriesOffsets\r\n2457000 = 1.5\r\n2457005 = 2\r\n";
   CScriptedUserIO io;
-  EXPECT_TRUE(ReadSeriesOffsetsBlock(block.data(), block.size(), TBlockSource::file, o, io));
+  ASSERT_TRUE(SaveSeriesOffsets(&o, path.c_str(), io));
+  EXPECT_EQ(ReadFile(path), "OmbrixSeriesOffsets\r\n2457000 = 0.500000\r\n2457000 = -0.250000\r\n2457005 = 0\r\n");
+
+  WriteFile(path, "OmbrixSeriesOffsets\r\n2457000 = 1.5\r\n2457005 = 2\r\n");
+  EXPECT_TRUE(LoadSeriesOffsets(&o, path.c_str(), io));
   EXPECT_EQ(Offsets(o), (std::vector<double>{1.5, -0.25, 2.0}));
   EXPECT_TRUE(io.shown.empty());
 }
@@ -156,19 +155,6 @@ TEST_F(TextBlocks, OffsetReadingStopsQuietlyAtTheFirstMalformedLine) {
     EXPECT_EQ(Offsets(o), (std::vector<double>{1.0, 2.25, 0.0})) << third;
     EXPECT_TRUE(io.shown.empty()) << third;
   }
-}
-
-TEST_F(TextBlocks, OffsetsSavedToAFileLoadIntoAnotherObject) {
-  CObjectListElem source, target;
-  source.InsertSeries(MemorySeries({2457000.1}, 0.125));
-  source.InsertSeries(MemorySeries({2457100.9}, -1));
-  target.InsertSeries(MemorySeries({2457100.2}, 0));
-  target.InsertSeries(MemorySeries({2457000.8}, 0));
-  CScriptedUserIO io;
-  ASSERT_TRUE(SaveSeriesOffsets(&source, path.c_str(), io));
-  ASSERT_TRUE(LoadSeriesOffsets(&target, path.c_str(), io));
-  EXPECT_EQ(Offsets(target), (std::vector<double>{0.125, -1.0}));
-  EXPECT_TRUE(io.shown.empty());
 }
 
 TEST_F(TextBlocks, NothingHappensWithoutObjectOrWithoutSeries) {

@@ -298,7 +298,8 @@ void COmbrix::Command(std::uint32_t command) {
       EditRootPath(settings.rootPath);
       break;
     case cmFilterTable:
-      EditFilterTable(filters);
+      // Series lines show filter names only for filters with a colour.
+      if (EditFilterTable(filters)) pane.RefreshSeriesList();
       break;
     default:
       if (command >= cmRecentFirst && command <= cmRecentLast)

@@ -10,6 +10,7 @@
 
 #include "ombrix_app/commands.h"
 #include "ombrix_app/ombrix.h"
+#include "ombrix_app/shell_dialogs.h"
 #include "temp_config.h"
 
 namespace fs = std::filesystem;
@@ -200,6 +201,21 @@ TEST_F(FieldCommandsTest, RecentFilesMoveToTheFrontOrLeaveWhenTheyNoLongerLoad) 
   EXPECT_FALSE(window.menuBar.HasItem(cmRecentFirst + 1));
   EXPECT_EQ(window.pane.field.Count(), 0u);
   EXPECT_EQ(window.Title(), "OMBRIX - ");
+}
+
+TEST_F(FieldCommandsTest, SeriesLinesFollowTheEditedFilterTable) {
+  Load(kData + "/field.ofd");
+  ASSERT_EQ(window.pane.series.list.Count(), 2);
+  EXPECT_EQ(window.pane.series.list.ItemText(0), std::string(kEnabledMark) + "2015-02-10 C");
+  dialogs.AnswerOK([](vwin::COKCancelDialog& d) {
+    auto& table = static_cast<CFilterEditDialog&>(d);
+    for (int i = 0; i < table.list.Count(); ++i)
+      if (table.list.ItemText(i) == "C = FF7F7F7F") table.list.SetSelection(i);
+    table.deleteButton.Press();
+  });
+  window.Command(cmFilterTable);
+  EXPECT_EQ(window.filters.Find("C"), nullptr);
+  EXPECT_EQ(window.pane.series.list.ItemText(0), std::string(kEnabledMark) + "2015-02-10");
 }
 
 }  // namespace

@@ -60,7 +60,8 @@ TEST_F(SettingsTest, EveryValueSurvivesSaveAndLoad) {
   s.csvExportOptions = 13;
   std::strcpy(s.rootPath, "/data/curves");
   std::strcpy(s.webRepositoryUser, "observer");
-  std::strcpy(s.webRepositoryPassword, "secret");
+  const std::string password = "secret-" + std::string(56, 'p');  // 63 characters, the most kept
+  std::strcpy(s.webRepositoryPassword, password.c_str());
   recent.Append("/f/a.ofd");
   recent.Append("/f/b.ofd");
   filters.Add("V", 0xFF00FF00u);

@@ -15,7 +15,7 @@ void PrintProgramHelp(std::ostream& out) {
          "Commands:\n";
   for (const TCliCommand* command : Commands()) {
     out << "  " << command->name;
-    for (std::size_t n = std::strlen(command->name); n < 14; ++n) out << ' ';
+    for (std::size_t n = std::strlen(command->name); n < 15; ++n) out << ' ';
     out << command->summary << '\n';
   }
 }

@@ -1,9 +1,9 @@
 // ombrix-cli fit <file.ofd> <object> [--free <mask>]: the phase-curve fit of
 // an object, as "Fit checked parameters" runs it.
 #include "fit_input.h"
-#include "../field_commands/object_choice.h"
-#include "../options.h"
-#include "../output.h"
+#include "field_commands/object_choice.h"
+#include "options.h"
+#include "output.h"
 
 namespace ombrix_cli {
 

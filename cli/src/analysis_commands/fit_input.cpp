@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "../field_commands/object_choice.h"
+#include "field_commands/object_choice.h"
 
 namespace ombrix_cli {
 

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <vector>
 
-#include "../field_commands/field_loading.h"
+#include "field_commands/field_loading.h"
 #include "ombrix_cli/command.h"
 #include "ombrix_analysis/phase_fit.h"
 

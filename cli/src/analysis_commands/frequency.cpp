@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <numbers>
 
-#include "../field_commands/object_choice.h"
-#include "../options.h"
-#include "../output.h"
+#include "field_commands/object_choice.h"
+#include "options.h"
+#include "output.h"
 #include "fit_input.h"
 #include "ombrix_analysis/frequency_analysis.h"
 #include "ombrix_analysis/minimum_fit.h"

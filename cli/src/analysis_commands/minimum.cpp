@@ -3,9 +3,9 @@
 // Min." and "Est. Err." find it.
 #include <algorithm>
 
-#include "../field_commands/object_choice.h"
-#include "../options.h"
-#include "../output.h"
+#include "field_commands/object_choice.h"
+#include "options.h"
+#include "output.h"
 #include "fit_input.h"
 #include "ombrix_analysis/minimum_fit.h"
 #include "ombrix_cli/arguments.h"

@@ -1,8 +1,8 @@
 // ombrix-cli period-minima <file.ofd> <object> [--min P] [--limit R]
 // [--secondary S]: "Find periods from minima instances" on an object.
-#include "../field_commands/object_choice.h"
-#include "../options.h"
-#include "../output.h"
+#include "field_commands/object_choice.h"
+#include "options.h"
+#include "output.h"
 #include "fit_input.h"
 #include "ombrix_analysis/periods_minima.h"
 
@@ -42,7 +42,8 @@ int RunPeriodMinima(TArguments arguments, std::ostream& out, std::ostream& err) 
   if (!LoadFieldObject(kName, parsed.positional[0], parsed.positional[1], field, object, out, err))
     return kExitFailure;
   TPeriodComboPane pane;
-  if (!FindPeriodsFromMinima(*object, io, pane) || object->periods.count <= (object->period != 0.0))
+  const std::uint32_t ownPeriod = object->period != 0.0 ? 1 : 0;  // put first by the command
+  if (!FindPeriodsFromMinima(*object, io, pane) || object->periods.count == ownPeriod)
     return ReportFailure(io, err);
   for (auto* e = object->periods.first; e; e = e->next) {
     const auto* entry = static_cast<const CPeriodListElem*>(e);

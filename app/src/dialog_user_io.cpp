@@ -1,5 +1,7 @@
 #include "ombrix_app/dialog_user_io.h"
 
+#include "dialog_layout.h"
+
 #include <string>
 
 #include <runbase/str.h>
@@ -8,10 +10,10 @@ namespace ombrix_app {
 
 namespace {
 
+using namespace layout;
+
 constexpr int kLabelWidth = 90;
 constexpr int kEditWidth = 240;
-constexpr int kRowHeight = 24;
-constexpr int kGap = 8;
 
 vstock::TStockIcon StockIcon(ombrix_data::TMessageIcon icon) {
   switch (icon) {
@@ -42,24 +44,19 @@ int Show(const ombrix_data::TUserMessage& m, vdlg::TButtons buttons) {
 
 bool CTextFieldsDialog::Init(const char* title, const ombrix_data::TTextField* fields, std::uint32_t count) {
   const int rows = static_cast<int>(count);
-  const int width = vcore::ScaleH(kLabelWidth + kEditWidth + 3 * kGap);
-  const int height = vcore::ScaleV(rows * (kRowHeight + kGap) + kGap);
-  if (!COKCancelDialog::Init(title, width, height)) return false;
+  if (!InitDialog(*this, title, kLabelWidth + kEditWidth + 3 * kGap, rows * (kRowHeight + kGap) + kGap)) return false;
   labels.clear();
   edits.clear();
   for (int i = 0; i < rows; ++i) {
     const ombrix_data::TTextField& f = fields[i];
-    const int y = vcore::ScaleV(kGap + i * (kRowHeight + kGap));
+    const int y = kGap + i * (kRowHeight + kGap);
     auto label = std::make_unique<vcont::CStaticText>();
-    label->Init(this, vcom::CRect(vcore::ScaleH(kGap), y, vcore::ScaleH(kLabelWidth), vcore::ScaleV(kRowHeight)),
-                f.label);
+    label->Init(this, Box(kGap, y, kLabelWidth, kRowHeight), f.label);
     // A full array holds high + 1 characters without terminator.
     const std::string text(f.text, Str::LengthA(f.high, f.text));
     auto edit = std::make_unique<vcont::CEditBox>();
-    edit->Init(this,
-               vcom::CRect(vcore::ScaleH(2 * kGap + kLabelWidth), y, vcore::ScaleH(kEditWidth),
-                           vcore::ScaleV(kRowHeight)),
-               static_cast<std::uint32_t>(100 + i), text.c_str(), static_cast<int>(f.high) + 1);
+    edit->Init(this, Box(2 * kGap + kLabelWidth, y, kEditWidth, kRowHeight), static_cast<std::uint32_t>(100 + i),
+               text.c_str(), static_cast<int>(f.high) + 1);
     labels.push_back(std::move(label));
     edits.push_back(std::move(edit));
   }

@@ -4,10 +4,13 @@
 #include <runbase/str.h>
 
 #include "ombrix_app/shell_dialogs.h"
+#include "dialog_layout.h"
 
 namespace ombrix_app {
 
 namespace {
+
+using namespace layout;
 
 constexpr std::uint32_t kListId = 300;
 constexpr std::uint32_t kAddId = 301;
@@ -15,17 +18,11 @@ constexpr std::uint32_t kEditId = 302;
 constexpr std::uint32_t kDeleteId = 303;
 constexpr std::uint32_t kNameId = 310;
 constexpr std::uint32_t kColourId = 311;
-constexpr int kGap = 8;
-constexpr int kRowHeight = 24;
 constexpr int kListWidth = 220;
 constexpr int kListHeight = 240;
 constexpr int kButtonWidth = 110;
 constexpr int kLabelWidth = 90;
 constexpr int kEditWidth = 160;
-
-vcom::CRect Box(int x, int y, int w, int h) {
-  return vcom::CRect(vcore::ScaleH(x), vcore::ScaleV(y), vcore::ScaleH(w), vcore::ScaleV(h));
-}
 
 std::string NameOf(const ombrix_data::CFilterTreeElem& f) {
   return std::string(f.name, Str::LengthA(ombrix_data::kFilterTableNameHigh, f.name));
@@ -64,9 +61,7 @@ bool CFilterDefineDialog::Init(const ombrix_data::CFilterTable& table, const cha
   table_ = &table;
   editedName_ = editedName;
   const int width = 3 * kGap + kLabelWidth + kEditWidth;
-  if (!COKCancelDialog::Init("Define filter name and color", vcore::ScaleH(width),
-                             vcore::ScaleV(3 * kGap + 2 * kRowHeight)))
-    return false;
+  if (!InitDialog(*this, "Define filter name and color", width, 3 * kGap + 2 * kRowHeight)) return false;
   const int editX = 2 * kGap + kLabelWidth;
   nameLabel.Init(this, Box(kGap, kGap, kLabelWidth, kRowHeight), "Filter name:");
   name.Init(this, Box(editX, kGap, kEditWidth, kRowHeight), kNameId, editedName ? editedName : "",
@@ -105,9 +100,7 @@ CFilterEditDialog::~CFilterEditDialog() { table_.Done(); }
 bool CFilterEditDialog::Init(const ombrix_data::CFilterTable& filters) {
   CopyFilterTable(filters, table_);
   const int width = 3 * kGap + kListWidth + kButtonWidth;
-  if (!COKCancelDialog::Init("Edit filter name and color assignments", vcore::ScaleH(width),
-                             vcore::ScaleV(2 * kGap + kListHeight)))
-    return false;
+  if (!InitDialog(*this, "Edit filter name and color assignments", width, 2 * kGap + kListHeight)) return false;
   list.Init(this, Box(kGap, kGap, kListWidth, kListHeight), kListId);
   const int x = 2 * kGap + kListWidth;
   addButton.Init(this, Box(x, kGap, kButtonWidth, kRowHeight), kAddId, "Add filter");

@@ -3,16 +3,17 @@
 #include <runbase/str.h>
 
 #include "ombrix_app/shell_dialogs.h"
+#include "dialog_layout.h"
 
 namespace ombrix_app {
 
 namespace {
 
+using namespace layout;
+
 constexpr std::uint32_t kBrowseId = 200;
 constexpr int kWidth = 520;
 constexpr int kLineHeight = 20;
-constexpr int kRowHeight = 24;
-constexpr int kGap = 8;
 constexpr int kButtonWidth = 90;
 
 const char* const kLines[3] = {
@@ -21,17 +22,11 @@ const char* const kLines[3] = {
     "If the Root directory path remains empty, path relative to \"Ombrix.exe\" is be used.",
 };
 
-vcom::CRect Box(int x, int y, int w, int h) {
-  return vcom::CRect(vcore::ScaleH(x), vcore::ScaleV(y), vcore::ScaleH(w), vcore::ScaleV(h));
-}
-
 }  // namespace
 
 bool CRootPathDialog::Init(const char* rootPath) {
   const int pathY = kGap + 3 * kLineHeight + kGap;
-  if (!COKCancelDialog::Init("Root directory for Relative Paths", vcore::ScaleH(kWidth),
-                             vcore::ScaleV(pathY + kRowHeight + kGap)))
-    return false;
+  if (!InitDialog(*this, "Root directory for Relative Paths", kWidth, pathY + kRowHeight + kGap)) return false;
   for (int i = 0; i < 3; ++i) lines[i].Init(this, Box(kGap, kGap + i * kLineHeight, kWidth - 2 * kGap, kLineHeight), kLines[i]);
   path.Init(this, Box(kGap, pathY, kWidth - 3 * kGap - kButtonWidth, kRowHeight), 0, rootPath,
             static_cast<int>(kPathHigh) + 1);

@@ -2,7 +2,6 @@
 // every question and message as the user sees it.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -11,7 +10,7 @@
 #include "ombrix_app/commands.h"
 #include "ombrix_app/ombrix.h"
 #include "ombrix_app/shell_dialogs.h"
-#include "temp_config.h"
+#include "pane_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace ombrix_app;
@@ -20,22 +19,11 @@ namespace {
 
 const std::string kData = OMBRIX_TEST_DATA;
 
-class FieldCommandsTest : public ::testing::Test {
+class FieldCommandsTest : public PaneTest {
  protected:
   void SetUp() override {
-    background.Init("OMBRIX");
-    ASSERT_TRUE(window.Build());
-    background.RegisterWindow(&window);
+    PaneTest::SetUp();
     std::strcpy(window.settings.rootPath, (kData + "/").c_str());
-    Pump();
-  }
-  void TearDown() override {
-    if (window.IsInitialized()) window.Done();
-    Pump();
-    background.Done();
-  }
-  static void Pump() {
-    for (int i = 0; i < 5; ++i) QApplication::processEvents();
   }
   // A copy of a data file in the test's own folder.
   std::string Copy(const std::string& name, const std::string& as) {
@@ -57,10 +45,6 @@ class FieldCommandsTest : public ::testing::Test {
   std::string Status(TStatusField f) { return window.statusBar.GetText(f); }
   std::vector<std::string> Lines(std::size_t i) const { return dialogs.Shown().at(i).lines; }
 
-  CTempConfig config;
-  vdlg::CScriptedDialogs dialogs;
-  view::CBackground background;
-  COmbrix window;
 };
 
 TEST_F(FieldCommandsTest, LoadOffersFieldFilesFromLastOpenPathAndStoresIt) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <complex>
 #include <condition_variable>
 #include <cstdint>
@@ -148,7 +149,9 @@ class CHeadlessFrequencyDialog : public CFrequencyAnalysisDialog {
   };
   std::mutex lock_;
   std::condition_variable posted_;
+  static constexpr std::chrono::milliseconds kProgressPause{2};
   std::deque<TNote> queue_;  // notifications not yet handled
+  std::uint32_t finishedQueued_ = 0;  // finished notes in queue_
 };
 
 // Points of the object's enabled series with more than this many points are

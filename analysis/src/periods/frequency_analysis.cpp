@@ -93,6 +93,7 @@ void CHeadlessFrequencyDialog::PostFinished(std::uint32_t thread) {
   {
     std::lock_guard<std::mutex> guard(lock_);
     queue_.push_back({true, thread, 0});
+    ++finishedQueued_;
   }
   posted_.notify_one();
 }
@@ -105,12 +106,19 @@ bool CHeadlessFrequencyDialog::RunModal(CFrequencyProgress& progress) {
       posted_.wait(guard, [&] { return !queue_.empty(); });
       note = queue_.front();
       queue_.pop_front();
+      if (note.finished) --finishedQueued_;
     }
     if (note.finished) {
       if (progress.Finished(note.thread)) return true;
     } else {
       progress.Progress(note.thread, note.done);
       if (!KeepRunning(progress)) return false;
+      // Answering every note at once would have each worker post after
+      // every trial, a wake-up per trial; with nothing to repaint, a short
+      // pause bounds the notes to a few hundred a second. A finished
+      // worker ends the pause.
+      std::unique_lock<std::mutex> guard(lock_);
+      posted_.wait_for(guard, kProgressPause, [&] { return finishedQueued_ > 0; });
     }
   }
 }
@@ -119,6 +127,7 @@ void CHeadlessFrequencyDialog::WaitForWorkers(std::vector<std::thread>& workers)
   CFrequencyAnalysisDialog::WaitForWorkers(workers);
   std::lock_guard<std::mutex> guard(lock_);
   queue_.clear();
+  finishedQueued_ = 0;
 }
 
 namespace {

@@ -1,5 +1,7 @@
 // The program: initialises the framework and the program's modules, builds
 // the main window from the stored settings and runs the event loop.
+#include <ombrix_field/field.h>
+#include <runbase/lib.h>
 #include <winkit/winkit.h>
 
 #include "ombrix_app/ombrix.h"
@@ -18,6 +20,8 @@ int main() {
   vdata::Init_();
   vstock::Init_();
   vimage::Init_();
+  ombrix_data::Init_();
+  Lib::RANDOMIZE();
 
   view::CBackground background;
   if (!background.Init("OMBRIX")) return 1;

@@ -47,14 +47,15 @@ void CopyPath(char (&to)[kPathHigh + 1], const std::string& from) {
 
 }  // namespace
 
+void COmbrix::FindProgramFolder() {
+  char program[kPathHigh + 1] = {};
+  vcom::GetModulePathA(0, "", kPathHigh, program);
+  std::string folder = FolderOf(program);
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  CopyPath(programFolder, folder);
+}
+
 ombrix_data::TFieldLoadContext COmbrix::LoadContext() {
-  if (programFolder[0] == '\0') {
-    char program[kPathHigh + 1] = {};
-    vcom::GetModulePathA(0, "", kPathHigh, program);
-    std::string folder = FolderOf(program);
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    CopyPath(programFolder, folder);
-  }
   ombrix_data::TFieldLoadContext context;
   context.io = &userIO;
   context.folders = {settings.rootPath, programFolder};

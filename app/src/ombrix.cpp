@@ -95,6 +95,7 @@ COmbrix::~COmbrix() {
 bool COmbrix::Build() {
   const std::int32_t spacing = vcore::ScaleH(6);
   SetDefaults(settings, spacing);
+  FindProgramFolder();
   LoadSettings(settings, recent, filters);
 
   BuildMenuBar();

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "ombrix_app/commands.h"
@@ -58,6 +59,8 @@ TEST_F(WindowTest, FirstStartWithoutKeyFile) {
   EXPECT_STREQ(window.statusBar.GetText(sfObjects), "0 objects");
   EXPECT_STREQ(window.statusBar.GetText(sfSeries), "0/0 series");
   EXPECT_EQ(window.variabilityTypes.Count(), 18);
+  const std::string programFolder = window.LoadContext().folders.programFolder;
+  EXPECT_EQ(programFolder, std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/");
 }
 
 TEST_F(WindowTest, MenusCarryEveryCommandWithItsStartState) {
@@ -142,11 +145,21 @@ TEST_F(WindowTest, RecentFilesFromKeyFileAppearBehindTheFieldMenu) {
   EXPECT_FALSE(window.menuBar.HasItem(cmRecentLast));
 }
 
-TEST_F(WindowTest, ClosingModifiedFieldAsksAndNoKeepsTheWindow) {
+TEST_F(WindowTest, FieldChangedAndUnchangedSetTitleAndStatus) {
   Start();
   window.Command(cmFieldChanged);
   EXPECT_EQ(window.Title(), "OMBRIX - *");
   EXPECT_STREQ(window.statusBar.GetText(sfModified), "Modified");
+  window.Command(cmFieldUnchanged);
+  EXPECT_EQ(window.Title(), "OMBRIX - ");
+  EXPECT_STREQ(window.statusBar.GetText(sfModified), "");
+  EXPECT_TRUE(window.Close());  // unchanged: no question
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
+
+TEST_F(WindowTest, ClosingEditedFieldAsksAndNoKeepsTheWindow) {
+  Start();
+  window.Command(cmFieldChanged);
   dialogs.AnswerButton(vdlg::mrNo);
   EXPECT_FALSE(window.Close());
   EXPECT_EQ(dialogs.Transcript(),

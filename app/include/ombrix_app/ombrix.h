@@ -92,6 +92,9 @@ class COmbrix : public vwin::CWindow {
   bool AskSaveChanges(const char* secondLine);
   // An empty, unnamed, unmodified field.
   void ClearField();
+  // The folder of the program file, where relative series paths start
+  // without a root folder.
+  void FindProgramFolder();
 
   view::CPopUpMenu* fieldMenu = nullptr;  // owned by the menu bar
   vgr::CIcon toolIcons[32];

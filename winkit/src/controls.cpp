@@ -5,6 +5,7 @@
 #include <QDoubleSpinBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -287,9 +288,39 @@ void CComboBox::SetText(const char* text, bool notify) {
   });
 }
 
+namespace {
+// A list that leaves "select all" to the window when it can hold only one
+// selection, so that the key's accelerator (Ctrl+A) still reaches the menu.
+class ListWidget : public QListWidget {
+ public:
+  using QListWidget::QListWidget;
+
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::ShortcutOverride && IsSingleSelectAll(static_cast<QKeyEvent*>(e))) {
+      e->ignore();
+      return false;
+    }
+    return QListWidget::event(e);
+  }
+  void keyPressEvent(QKeyEvent* e) override {
+    if (IsSingleSelectAll(e)) {
+      e->ignore();
+      return;
+    }
+    QListWidget::keyPressEvent(e);
+  }
+
+ private:
+  bool IsSingleSelectAll(QKeyEvent* e) const {
+    return selectionMode() == QAbstractItemView::SingleSelection && e->matches(QKeySequence::SelectAll);
+  }
+};
+}  // namespace
+
 bool CListBox::Init(view::CNodeView* parent, const vcom::CRect& rect, uint32_t id, bool multiSelect) {
   InitControl(parent, rect, id);
-  auto* w = new QListWidget(ChildParent(parent));
+  auto* w = new ListWidget(ChildParent(parent));
   w->setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
   QObject::connect(w, &QListWidget::itemSelectionChanged, [this] { Notify(vcore::cnSelected); });
   QObject::connect(w, &QListWidget::itemActivated, [this] { Notify(vcore::cnActivated); });

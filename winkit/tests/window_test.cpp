@@ -115,6 +115,7 @@ class WindowTest : public ::testing::Test {
     status.Init(3, widths);
     win.accel.Add('N', vcore::kmCtrl, 1001);
     win.accel.Add(vcore::vkF2, 0, 1015);
+    win.accel.Add('A', vcore::kmCtrl, 1012);
     ASSERT_TRUE(win.Init(vcom::CRect(100, 100, 560, 280), vwin::wsStandard, "OMBRIX", &menu, &tools, &status));
     bg.RegisterWindow(&win);
     Pump();
@@ -209,6 +210,35 @@ TEST_F(WindowTest, ViewReceivesPaintResizeMouseWheelAndKeys) {
   Pump();
   EXPECT_EQ(chart.lastSize.width, 300);
   EXPECT_EQ(chart.lastSize.height, 120);
+}
+
+// A list with one selection leaves Ctrl+A to the window's accelerators; a
+// list with many selections keeps it to select every item.
+TEST_F(WindowTest, SelectAllKeyReachesTheWindowFromSingleSelectionLists) {
+  vcont::CListBox single, multiple;
+  single.Init(&win, vcom::CRect(0, 0, 100, 100), 91);
+  multiple.Init(&win, vcom::CRect(100, 0, 100, 100), 92, true);
+  for (auto* list : {&single, &multiple}) {
+    list->AddItem("a");
+    list->AddItem("b");
+  }
+  auto pressCtrlA = [](vcont::CListBox& list) {
+    // The toolkit asks the focused widget first whether it keeps the key.
+    QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_A, Qt::ControlModifier);
+    override.setAccepted(false);
+    QApplication::sendEvent(list.Peer(), &override);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
+    QApplication::sendEvent(list.Peer(), &key);
+  };
+  pressCtrlA(single);
+  EXPECT_EQ(win.commands, std::vector<uint32_t>{1012});
+  EXPECT_FALSE(single.IsSelected(0));
+  pressCtrlA(multiple);
+  EXPECT_EQ(win.commands, std::vector<uint32_t>{1012});
+  EXPECT_TRUE(multiple.IsSelected(0));
+  EXPECT_TRUE(multiple.IsSelected(1));
+  single.Done();
+  multiple.Done();
 }
 
 TEST_F(WindowTest, TabChangesAreReportedAndStatusFieldsKept) {

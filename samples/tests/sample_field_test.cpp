@@ -8,6 +8,8 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <vector>
+#include <cstdio>
 
 #include <ombrix_field/ofd.h>
 
@@ -117,19 +119,47 @@ TEST(SampleRandom, UniformNeverZeroAndNormalHasUnitSpread) {
 }
 
 #ifdef OMBRIX_SAMPLES_WITH_CLI
-TEST(SampleField, CommandLineListsItFromTheRepositoryRoot) {
+struct TCliRun {
+  int status;
+  std::string out, err;
+};
+
+// Runs ombrix-cli in the repository root, where the field's paths lead.
+TCliRun RunCliInRoot(std::vector<const char*> words) {
   char previous[4096];
-  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-  ASSERT_EQ(chdir(kRoot.c_str()), 0);
-  const std::string field = std::string(kSampleFolder) + '/' + kSampleFieldName;
-  const char* words[] = {"ombrix-cli", "field", field.c_str()};
+  if (getcwd(previous, sizeof previous) == nullptr || chdir(kRoot.c_str()) != 0) return {-1, "", ""};
+  words.insert(words.begin(), "ombrix-cli");
   std::ostringstream out, err;
   const int status = ombrix_cli::RunCli(words, out, err);
-  ASSERT_EQ(chdir(previous), 0);
-  EXPECT_EQ(status, ombrix_cli::kExitOk) << err.str();
-  EXPECT_EQ(out.str().find("message:"), std::string::npos) << out.str();
-  EXPECT_EQ(out.str().rfind("objects 5\nobject 1 V0501 Lyr | GSC 03130-00721 | sample series=4 ", 0), 0u)
-      << out.str();
+  if (chdir(previous) != 0) return {-1, "", ""};
+  return {status, out.str(), err.str()};
+}
+
+const std::string kFieldArgument = std::string(kSampleFolder) + '/' + kSampleFieldName;
+
+TEST(SampleField, CommandLineListsItFromTheRepositoryRoot) {
+  const TCliRun run = RunCliInRoot({"field", kFieldArgument.c_str()});
+  EXPECT_EQ(run.status, ombrix_cli::kExitOk) << run.err;
+  EXPECT_EQ(run.out.find("message:"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.rfind("objects 5\nobject 1 V0501 Lyr | GSC 03130-00721 | sample series=4 ", 0), 0u)
+      << run.out;
+}
+
+TEST(SampleField, PeriodsComeBackFromTheSeriesAndTheMinima) {
+  // The default scan of 0.1 to 2 days finds half the period of the contact
+  // binary and doubles it for its type.
+  const TCliRun scan = RunCliInRoot({"frequency", kFieldArgument.c_str(), "V0190 Peg"});
+  ASSERT_EQ(scan.status, ombrix_cli::kExitOk) << scan.err;
+  double period = 0;
+  ASSERT_EQ(std::sscanf(scan.out.c_str() + scan.out.find("\nperiod "), "\nperiod %lf", &period), 1);
+  EXPECT_NEAR(period, 0.2987650, 1e-4);
+
+  const TCliRun minima = RunCliInRoot({"period-minima", kFieldArgument.c_str(), "V0501 Lyr", "--min", "0.5"});
+  ASSERT_EQ(minima.status, ombrix_cli::kExitOk) << minima.err;
+  const std::size_t best = minima.out.find("\nperiod ", minima.out.find("score 0.000000"));
+  ASSERT_NE(best, std::string::npos) << minima.out;
+  ASSERT_EQ(std::sscanf(minima.out.c_str() + best, "\nperiod %lf", &period), 1);
+  EXPECT_NEAR(period, 1.0723456, 1e-4);
 }
 #endif
 

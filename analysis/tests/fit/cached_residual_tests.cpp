@@ -36,6 +36,20 @@ void ExpectSameBits(const std::vector<double>& expected, const std::vector<doubl
         << "call " << call << " point " << i << ": " << expected[i] << " vs " << actual[i];
 }
 
+using TUserFunction = int (*)(int, int, double*, double*, double**, void*);
+
+// Every call through the cached function gives the plain function's bits.
+void ExpectSameResiduals(TUserFunction plain, void* points, TUserFunction cached, void* evaluator,
+                         int m, std::vector<std::vector<double>>& calls) {
+  std::vector<double> expected(m), actual(m);
+  for (std::size_t c = 0; c < calls.size(); ++c) {
+    const int n = static_cast<int>(calls[c].size());
+    plain(m, n, calls[c].data(), expected.data(), nullptr, points);
+    cached(m, n, calls[c].data(), actual.data(), nullptr, evaluator);
+    ExpectSameBits(expected, actual, static_cast<int>(c));
+  }
+}
+
 // The base point, then forward and central differences of every parameter
 // around it and back to it (slots are reused and evicted).
 std::vector<std::vector<double>> JacobianSweep(const std::vector<double>& x) {
@@ -67,14 +81,8 @@ TEST(MinimumEvaluator, EqualsThePlainResidualBitForBitAcrossResamples) {
       calls.push_back(start);
       calls.back()[mmD] = d;
     }
-    const int m = static_cast<int>(count);
-    std::vector<double> expected(m), actual(m);
-    for (std::size_t c = 0; c < calls.size(); ++c) {
-      MinimumResidual(m, kMinimumParameterCount, calls[c].data(), expected.data(), nullptr, points.data());
-      CMinimumEvaluator::Residual(m, kMinimumParameterCount, calls[c].data(), actual.data(), nullptr,
-                                  &evaluator);
-      ExpectSameBits(expected, actual, static_cast<int>(c));
-    }
+    ExpectSameResiduals(MinimumResidual, points.data(), CMinimumEvaluator::Residual, &evaluator,
+                        static_cast<int>(count), calls);
   }
 }
 
@@ -107,13 +115,8 @@ TEST(PhaseCurveEvaluator, EqualsThePlainResidualBitForBitOverJacobianSweeps) {
   calls.push_back(special);
   calls.push_back(std::vector<double>(base, base + FitParameterCount));
 
-  std::vector<double> expected(m), actual(m);
-  for (std::size_t c = 0; c < calls.size(); ++c) {
-    PhaseCurveResidual(m, FitParameterCount, calls[c].data(), expected.data(), nullptr, points.data());
-    CPhaseCurveEvaluator::Residual(m, FitParameterCount, calls[c].data(), actual.data(), nullptr,
-                                   &evaluator);
-    ExpectSameBits(expected, actual, static_cast<int>(c));
-  }
+  ExpectSameResiduals(PhaseCurveResidual, points.data(), CPhaseCurveEvaluator::Residual, &evaluator,
+                      m, calls);
 }
 
 }  // namespace

@@ -146,13 +146,12 @@ void COmbrixPane::ReceiveEvent(vcore::TEvent& event) {
   StopEvent(event);
 }
 
-bool COmbrixPane::DeleteKey() {
+void COmbrixPane::DeleteKey() {
   if (objects.list.HasFocus()) {
     RemoveObject();
   } else if (minima.list.HasFocus()) {
     RemoveMinimum();
   }
-  return true;
 }
 
 bool COmbrixPane::Command(std::uint32_t command) {

@@ -70,22 +70,21 @@ bool ChooseFile(const TBlockCommand& c, TSettings& settings, char (&path)[kPathH
   return true;
 }
 
-bool Save(TBlock block, const ombrix_data::CObjectListElem* object, const char* path, ombrix_data::CUserIO& io) {
+// Failures of saving are shown by the model; copying has no message.
+void Save(TBlock block, const ombrix_data::CObjectListElem* object, const char* path, ombrix_data::CUserIO& io) {
   switch (block) {
-    case TBlock::fit: return ombrix_data::SaveFitParameters(object, path, io);
-    case TBlock::objectData: return ombrix_data::SaveObjectData(object, path, io);
-    case TBlock::offsets: return ombrix_data::SaveSeriesOffsets(object, path, io);
+    case TBlock::fit: ombrix_data::SaveFitParameters(object, path, io); break;
+    case TBlock::objectData: ombrix_data::SaveObjectData(object, path, io); break;
+    case TBlock::offsets: ombrix_data::SaveSeriesOffsets(object, path, io); break;
   }
-  return false;
 }
 
-bool Copy(TBlock block, const ombrix_data::CObjectListElem* object) {
+void Copy(TBlock block, const ombrix_data::CObjectListElem* object) {
   switch (block) {
-    case TBlock::fit: return ombrix_data::CopyFitParameters(object);
-    case TBlock::objectData: return ombrix_data::CopyObjectData(object);
-    case TBlock::offsets: return ombrix_data::CopySeriesOffsets(object);
+    case TBlock::fit: ombrix_data::CopyFitParameters(object); break;
+    case TBlock::objectData: ombrix_data::CopyObjectData(object); break;
+    case TBlock::offsets: ombrix_data::CopySeriesOffsets(object); break;
   }
-  return false;
 }
 
 // Load (path given) or paste (path null); true when the object changed.
@@ -105,30 +104,29 @@ bool Read(TBlock block, ombrix_data::CObjectListElem* object, const char* path,
 
 }  // namespace
 
-bool COmbrixPane::TextBlockCommand(std::uint32_t command) {
+void COmbrixPane::TextBlockCommand(std::uint32_t command) {
   const TBlockCommand* c = FindBlockCommand(command);
-  if (!c || !selected || !owner) return false;
+  if (!c || !selected || !owner) return;
   // The offset commands need series; without them not even a dialog opens.
-  if (c->block == TBlock::offsets && SeriesCount() == 0) return true;
+  if (c->block == TBlock::offsets && SeriesCount() == 0) return;
 
   char path[kPathHigh + 1] = {};
   const bool usesFile = c->action == TAction::save || c->action == TAction::load;
-  if (usesFile && !ChooseFile(*c, owner->settings, path)) return true;
+  if (usesFile && !ChooseFile(*c, owner->settings, path)) return;
   if (c->action == TAction::save) {
     Save(c->block, selected, path, io);
-    return true;
+    return;
   }
   if (c->action == TAction::copy) {
     Copy(c->block, selected);
-    return true;
+    return;
   }
 
   const ombrix_data::TFieldLoadContext context = owner->LoadContext();
-  if (!Read(c->block, selected, usesFile ? path : nullptr, context, io)) return true;
+  if (!Read(c->block, selected, usesFile ? path : nullptr, context, io)) return;
   RefreshObjectLabel();
   RefreshSeriesList();
   ReportChanged();
-  return true;
 }
 
 }  // namespace ombrix_app

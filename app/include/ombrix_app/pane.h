@@ -5,8 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
-#include <string>
 #include <vector>
 
 #include <ombrix_field/field.h>
@@ -20,8 +18,8 @@ namespace ombrix_app {
 
 class COmbrix;
 
-// Commands the window forwards to the pane besides the object-list ones of
-// commands.h: the text blocks of fit parameters, object data and offsets.
+// Commands the window forwards to the pane besides those of commands.h: the
+// series offsets and the text blocks of fit parameters and object data.
 enum TPaneCommand : std::uint32_t {
   cmLoadOffsets = 1050, cmSaveOffsets = 1051, cmPasteOffsets = 1052, cmCopyOffsets = 1053,
   cmClearOffsets = 1054,
@@ -88,8 +86,9 @@ class COmbrixPane : public view::CSplitterView {
   // Runs a forwarded command; false when it is not one of the pane's.
   bool Command(std::uint32_t command);
   // The Delete key: removes the selected object while the object list has
-  // the focus, otherwise does nothing. True when it was the pane's key.
-  bool DeleteKey();
+  // the focus and the selected minimum while the minima list has it;
+  // otherwise nothing.
+  void DeleteKey();
 
   // Selects an object as a click in the object list does, with the M0/period
   // question for the previous one; false when the user cancelled (the old
@@ -131,7 +130,7 @@ class COmbrixPane : public view::CSplitterView {
   void ReportChanged();
   void UpdateStatus();
   bool ObjectCommand(std::uint32_t command);
-  bool TextBlockCommand(std::uint32_t command);
+  void TextBlockCommand(std::uint32_t command);
   void AddObject(bool insert);
   void RemoveObject();
   void RenameObject();

@@ -17,6 +17,8 @@ constexpr std::uint32_t kAny = 0xFFFFFFFFu;
 
 const vdlg::TFileFilter kFieldFilters[] = {{"*.ofd", "OFD Ombrix v2+ files"}, {"*.*", "All Files (*.*)"}};
 constexpr int kFieldFilterCount = 2;
+// Chosen paths keep a terminator in their arrays: at most 259 characters.
+constexpr int kChosenHigh = static_cast<int>(kPathHigh) - 1;
 
 // The loader's progress on the status bar's progress indicator.
 class CStatusBarProgress : public ombrix_data::IFieldLoadProgress {
@@ -56,9 +58,12 @@ void COmbrix::FindProgramFolder() {
 }
 
 ombrix_data::TFieldLoadContext COmbrix::LoadContext() {
+  // The setting may fill its array without terminator; the loader wants one.
+  std::memset(rootFolder, 0, sizeof rootFolder);
+  std::memcpy(rootFolder, settings.rootPath, Str::LengthA(kPathHigh, settings.rootPath));
   ombrix_data::TFieldLoadContext context;
   context.io = &userIO;
-  context.folders = {settings.rootPath, programFolder};
+  context.folders = {rootFolder, programFolder};
   context.repositoryUser = "";  // no repository session in this version
   return context;
 }
@@ -96,7 +101,7 @@ void COmbrix::LoadField() {
   ClearField();
   char path[kPathHigh + 1] = {};
   Str::CopyA(kPathHigh, path, kPathHigh, settings.lastOpenPath);
-  if (!vdlg::GetInFileName("Load Field Description", kPathHigh, path, kFieldFilters, kFieldFilterCount)) return;
+  if (!vdlg::GetInFileName("Load Field Description", kChosenHigh, path, kFieldFilters, kFieldFilterCount)) return;
   OpenField(path);
 }
 
@@ -153,7 +158,7 @@ bool COmbrix::SaveFieldAs() {
   } else {
     Str::CopyA(kPathHigh, path, kPathHigh, settings.lastOpenPath);
   }
-  if (!vdlg::GetOutFileName("Save Field Description As", kPathHigh, path, kFieldFilters, kFieldFilterCount))
+  if (!vdlg::GetOutFileName("Save Field Description As", kChosenHigh, path, kFieldFilters, kFieldFilterCount))
     return false;
   // A name typed without extension gets the field file's.
   FIOR::AddExtensionA(kPathHigh, path, kAny, "ofd");

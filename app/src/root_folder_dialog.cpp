@@ -29,7 +29,7 @@ bool CRootPathDialog::Init(const char* rootPath) {
   if (!InitDialog(*this, "Root directory for Relative Paths", kWidth, pathY + kRowHeight + kGap)) return false;
   for (int i = 0; i < 3; ++i) lines[i].Init(this, Box(kGap, kGap + i * kLineHeight, kWidth - 2 * kGap, kLineHeight), kLines[i]);
   path.Init(this, Box(kGap, pathY, kWidth - 3 * kGap - kButtonWidth, kRowHeight), 0, rootPath,
-            static_cast<int>(kPathHigh) + 1);
+            static_cast<int>(kPathHigh));
   browse.Init(this, Box(kWidth - kGap - kButtonWidth, pathY, kButtonWidth, kRowHeight), kBrowseId, "Browse...");
   path.SetFocus();
   return true;
@@ -48,7 +48,7 @@ void CRootPathDialog::Browse() {
   char folder[kPathHigh + 1] = {};
   path.GetText(kPathHigh, folder);
   folder[kPathHigh] = '\0';
-  if (vdlg::GetDirName("Choose root directory", "Choose the root directory of light curve data.", kPathHigh,
+  if (vdlg::GetDirName("Choose root directory", "Choose the root directory of light curve data.", kPathHigh - 1,
                        folder))
     path.SetText(folder);
 }

@@ -96,6 +96,7 @@ class COmbrix : public vwin::CWindow {
   // without a root folder.
   void FindProgramFolder();
 
+  char rootFolder[kPathHigh + 2] = {};     // RootPath with a terminator, for loads
   view::CPopUpMenu* fieldMenu = nullptr;  // owned by the menu bar
   vgr::CIcon toolIcons[32];
   bool built = false;

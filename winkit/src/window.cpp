@@ -57,6 +57,7 @@ struct vwin::CStatusBar::TImpl {
 struct vtool::CGravityBreakToolBox::TImpl {
   QPointer<QToolBar> bar;                       // the toolkit tool bar
   std::vector<std::unique_ptr<CToolButton>> buttons;  // in order added
+  std::vector<view::CView*> controls;           // controls placed in the bar
   int iconSize = 24;
 };
 
@@ -128,7 +129,15 @@ void CGravityBreakToolBox::AddControl(view::CView* control, int width) {
   w->setFixedWidth(width);
   control->Impl()->ownsOuter = false;  // the tool bar deletes it
   impl_->bar->addWidget(w);
+  impl_->controls.push_back(control);
   control->SetParentHandler(owner_);
+}
+
+// Controls are usually added before the window exists; they report to the
+// owner from the moment it is known.
+void CGravityBreakToolBox::SetOwner(view::CEventHandler* owner) {
+  owner_ = owner;
+  for (view::CView* control : impl_->controls) control->SetParentHandler(owner);
 }
 
 void CGravityBreakToolBox::GravityBreak() {
@@ -184,6 +193,9 @@ bool CStatusBar::Init(int count, const int* widths) {
   for (int i = 0; i < count; ++i) {
     auto* label = new QLabel;
     int w = widths ? widths[i] : 0;
+    // A field keeps its given width whatever its text: a long text is cut,
+    // it never widens the window.
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     if (w > 0) label->setMinimumWidth(w);
     impl_->bar->addPermanentWidget(label, w > 0 ? 0 : 1);
     impl_->fields.push_back(label);

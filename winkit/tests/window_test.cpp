@@ -67,6 +67,8 @@ class MainWindow : public vwin::CWindow {
       commands.push_back(e.code);
     } else if (e.kind == vcore::evControl && e.data == vcore::cnTabChanged) {
       tabChanges.push_back(e.x);
+    } else if (e.kind == vcore::evControl) {
+      controls.push_back(e.code);
     }
   }
   vtab::CTab tab;
@@ -75,6 +77,7 @@ class MainWindow : public vwin::CWindow {
   view::CAccelerators accel;
   std::vector<uint32_t> commands;
   std::vector<int> tabChanges;
+  std::vector<uint32_t> controls;  // ids of controls that reported a change
 };
 
 class WindowTest : public ::testing::Test {
@@ -239,6 +242,20 @@ TEST_F(WindowTest, SelectAllKeyReachesTheWindowFromSingleSelectionLists) {
   EXPECT_TRUE(multiple.IsSelected(1));
   single.Done();
   multiple.Done();
+}
+
+// The tool box is filled before the window exists; its controls still report
+// to the window, and a long status text does not widen the window.
+TEST_F(WindowTest, ToolBoxControlsReportAndStatusTextsKeepTheWidth) {
+  combo.AddItem("EA");
+  combo.AddItem("EW");
+  combo.SetText("EW", true);
+  EXPECT_EQ(win.controls, std::vector<uint32_t>{3001});
+
+  const int width = win.RestoredRect().width;
+  status.SetText(2, std::string(400, 'x').c_str());
+  Pump();
+  EXPECT_EQ(win.RestoredRect().width, width);
 }
 
 TEST_F(WindowTest, TabChangesAreReportedAndStatusFieldsKept) {

@@ -54,8 +54,9 @@ class CGravityBreakToolBox {
   bool IsEnabled(uint32_t command);
   // Presses a button as the user would.
   bool Press(uint32_t command);
-  // The window the commands go to (set by CWindow::Init).
-  void SetOwner(view::CEventHandler* owner) { owner_ = owner; }
+  // The window the buttons' commands and the controls' events go to (set by
+  // CWindow::Init).
+  void SetOwner(view::CEventHandler* owner);
 
   struct TImpl;
   TImpl* Impl() const { return impl_.get(); }

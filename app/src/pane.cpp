@@ -113,7 +113,10 @@ void COmbrixPane::UpdateStatus() {
 void COmbrixPane::ReceiveEvent(vcore::TEvent& event) {
   if (event.kind == vcore::evControl) {
     if (event.code == kObjectListId && event.data == vcore::cnSelected) {
-      SelectObject(objects.list.Selection());
+      // A click can take the selection away (Ctrl on the selected line);
+      // some object stays selected while the field has any.
+      const std::int32_t at = objects.list.Selection();
+      SelectObject(at >= 0 ? at : field.IndexOf(selected));
     } else if (event.code == kSeriesListId && event.data == vcore::cnSelected) {
       SelectSeries(series.list.Selection());
     } else if (event.code == kSeriesListId && event.data == vcore::cnActivated) {

@@ -251,8 +251,10 @@ TEST_F(PaneTest, ChangingSelectionAsksAboutChangedM0AndPeriod) {
   a->m0 = 5.0;
   window.settings.autoAcceptM0Period = true;
   Click(window.pane, 1);
+  Click(window.pane, -1);  // a click that takes the selection away keeps B
   EXPECT_TRUE(dialogs.Shown().empty());
   EXPECT_STREQ(window.pane.SelectedObject()->name, "B");
+  EXPECT_EQ(window.pane.objects.list.Selection(), 1);
 }
 
 // Sends a key press to a list as the keyboard would, with the focus in it.

@@ -258,31 +258,38 @@ TEST_F(PaneTest, ChangingSelectionAsksAboutChangedM0AndPeriod) {
 }
 
 // Sends a key press to a list as the keyboard would, with the focus in it.
-void PressDelete(vcont::CListBox& list) {
+void PressKey(vcont::CListBox& list, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
   list.Peer()->window()->activateWindow();
   list.SetFocus();
-  QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+  QKeyEvent press(QEvent::KeyPress, key, modifiers);
   QApplication::sendEvent(list.Peer(), &press);
 }
 
-TEST_F(PaneTest, DeleteKeyRemovesOnlyFromTheObjectList) {
+TEST_F(PaneTest, KeysWithTheFocusInTheLists) {
   auto* a = AddObject("A");
   AddSeries(a, 2459001.0);
   AddObject("B");
   window.pane.FieldReplaced();
   window.pane.SelectSeries(0);
 
-  PressDelete(window.pane.series.list);
+  // Delete in the series list does nothing.
+  PressKey(window.pane.series.list, Qt::Key_Delete);
   EXPECT_TRUE(dialogs.Shown().empty());
   EXPECT_EQ(Names(), (Texts{"A", "B"}));
   EXPECT_EQ(window.pane.SeriesCount(), 1u);
   EXPECT_FALSE(window.IsModified());
 
+  // Delete in the object list is "Remove Object".
   dialogs.AnswerButton(vdlg::mrYes);
-  PressDelete(window.pane.objects.list);
+  PressKey(window.pane.objects.list, Qt::Key_Delete);
   EXPECT_EQ(LastDialog(),
             (Texts{"Confirm Remove Object", "Are you sure to remove object", "A", "from field description?"}));
   EXPECT_EQ(Names(), (Texts{"B"}));
+
+  // The list leaves Ctrl+A to the window: "Add Object...".
+  dialogs.AnswerCancel();
+  PressKey(window.pane.objects.list, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(LastDialog(), (Texts{"Append new object", "New name:", "Alt. name:"}));
 }
 
 TEST_F(PaneTest, SelectAndDeselectAllSeries) {

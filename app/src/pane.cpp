@@ -14,6 +14,7 @@ constexpr std::uint32_t kSeriesListId = 2002;
 constexpr std::uint32_t kMinimaListId = 2003;
 constexpr std::uint32_t kTabsId = 2004;
 constexpr int kHintHeight = 18;
+constexpr int kMinimaColumn = 2;  // columns: objects, series, minima, tabs
 
 }  // namespace
 
@@ -84,7 +85,7 @@ bool COmbrixPane::Init(COmbrix& window, const vcom::CRect& rect) {
     tabs.AddPage(kTabLabels[i], &pages[i]);
   }
   AddColumn(&tabs, 0);
-  ShowColumn(2, window.menuBar.IsChecked(cmMinimaList));
+  ShowColumn(kMinimaColumn, window.menuBar.IsChecked(cmMinimaList));
   return true;
 }
 
@@ -232,7 +233,7 @@ void COmbrixPane::RefreshObjectLabel() {
 
 void COmbrixPane::StoreSplitters(TSettings& settings) const {
   std::int32_t widths[3];
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i <= kMinimaColumn; ++i) {
     const int shown = IsColumnShown(i) ? ColumnWidth(i) : 0;
     widths[i] = shown > 0 ? shown : columnWidths[i];
   }
@@ -242,11 +243,12 @@ void COmbrixPane::StoreSplitters(TSettings& settings) const {
 }
 
 void COmbrixPane::ShowMinimaList(bool shown) {
-  if (!shown && IsColumnShown(2) && ColumnWidth(2) > 0) columnWidths[2] = ColumnWidth(2);
-  ShowColumn(2, shown);
-  if (shown) SetColumnWidth(2, columnWidths[2]);
+  if (!shown && IsColumnShown(kMinimaColumn) && ColumnWidth(kMinimaColumn) > 0)
+    columnWidths[kMinimaColumn] = ColumnWidth(kMinimaColumn);
+  ShowColumn(kMinimaColumn, shown);
+  if (shown) SetColumnWidth(kMinimaColumn, columnWidths[kMinimaColumn]);
 }
 
-bool COmbrixPane::IsMinimaListShown() const { return IsColumnShown(2); }
+bool COmbrixPane::IsMinimaListShown() const { return IsColumnShown(kMinimaColumn); }
 
 }  // namespace ombrix_app

@@ -211,9 +211,13 @@ void COmbrixPane::ShowObject(ombrix_data::CObjectListElem* object) {
   objects.list.SetSelection(object ? field.IndexOf(object) : -1);
   m0AtSelection = object ? object->m0 : 0.0;
   periodAtSelection = object ? object->period : 0.0;
-  if (owner) owner->variabilityTypes.SetText(object ? object->variabilityType : "");
+  ShowVariabilityType();
   RefreshSeriesList();
   UpdateStatus();
+}
+
+void COmbrixPane::ShowVariabilityType() {
+  if (owner) owner->variabilityTypes.SetText(selected ? selected->variabilityType : "");
 }
 
 void COmbrixPane::StepObject(int step) {

@@ -125,6 +125,7 @@ void COmbrixPane::TextBlockCommand(std::uint32_t command) {
   const ombrix_data::TFieldLoadContext context = owner->LoadContext();
   if (!Read(c->block, selected, usesFile ? path : nullptr, context, io)) return;
   RefreshObjectLabel();
+  ShowVariabilityType();
   RefreshSeriesList();
   ReportChanged();
 }

@@ -158,6 +158,7 @@ TEST_F(TextBlockTest, PasteWithoutClipboardTextSaysSo) {
 
 TEST_F(TextBlockTest, ObjectDataRenamesTheLabel) {
   std::strcpy(b->altName, "GSC 7");
+  std::strcpy(b->variabilityType, "EW (W UMa)");
   window.pane.FieldReplaced();
   window.pane.SelectObject(1);
   dialogs.AnswerFile(File("object.txt"));
@@ -176,6 +177,7 @@ TEST_F(TextBlockTest, ObjectDataRenamesTheLabel) {
   dialogs.AnswerButton(vdlg::mrYes);
   window.Command(cmLoadObjectData);
   EXPECT_EQ(ObjectListTexts(), (Texts{"B | GSC 7", "B | GSC 7"}));
+  EXPECT_EQ(window.variabilityTypes.Text(), "EW (W UMa)");
   EXPECT_TRUE(window.IsModified());
 }
 

@@ -127,6 +127,8 @@ class COmbrixPane : public view::CSplitterView {
  private:
   void ReloadObjectList();
   void ShowObject(ombrix_data::CObjectListElem* object);
+  // The tool box's variability-type combo box shows the selected object's.
+  void ShowVariabilityType();
   void ReportChanged();
   void UpdateStatus();
   bool ObjectCommand(std::uint32_t command);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,37 @@ TEST(EndToEnd, FirstStartLoadsAFieldWithItsSeries) {
   EXPECT_NE(ini.find("0 = " + field), std::string::npos) << ini;
   EXPECT_NE(ini.find("RootPath = " + kData + "/"), std::string::npos) << ini;
   EXPECT_NE(ini.find("LastOpenPath = " + kData), std::string::npos) << ini;
+  background.Done();
+}
+
+// The newcomer's road: tools/run.sh starts the program with the repository as
+// root folder and the sample field as the first recent file; choosing that
+// entry loads the sample quietly.
+TEST(EndToEnd, FirstRecentFileOfANewcomerOpensTheSampleField) {
+  const std::string repository = std::filesystem::canonical(kData + "/../../..").string();
+  const std::string sample = repository + "/samples/field/sample.ofd";
+  ASSERT_TRUE(std::filesystem::exists(sample));
+  CTempConfig config;
+  config.WriteIni("[OMBRIX]\nRootPath = " + repository + "/\n[MRUfiles]\n0 = " + sample + "\n");
+  vdlg::CScriptedDialogs dialogs;
+  view::CBackground background;
+  ASSERT_TRUE(background.Init("OMBRIX"));
+  {
+    COmbrix window;
+    ASSERT_TRUE(window.Build());
+    background.RegisterWindow(&window);
+    Pump();
+    ASSERT_EQ(window.recent.Count(), 1u);
+    window.Command(cmRecentFirst);
+    EXPECT_TRUE(dialogs.Shown().empty()) << dialogs.Transcript();
+    EXPECT_STREQ(window.statusBar.GetText(sfObjects), "5 objects");
+    EXPECT_STREQ(window.statusBar.GetText(sfModified), "");
+    EXPECT_EQ(window.pane.objects.list.Count(), 5);
+    EXPECT_EQ(window.pane.objects.list.Selection(), 0);
+    EXPECT_GT(window.pane.series.list.Count(), 0);
+    EXPECT_TRUE(window.Close());
+  }
+  Pump();
   background.Done();
 }
 

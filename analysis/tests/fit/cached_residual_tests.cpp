@@ -31,9 +31,12 @@ std::vector<TFitPoint> FoldedCurve(std::size_t count) {
 
 void ExpectSameBits(const std::vector<double>& expected, const std::vector<double>& actual,
                     int call) {
-  for (std::size_t i = 0; i < expected.size(); ++i)
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    // A NaN's sign and payload depend on the instructions the compiler chose.
+    if (std::isnan(expected[i]) && std::isnan(actual[i])) continue;
     ASSERT_EQ(std::bit_cast<std::uint64_t>(expected[i]), std::bit_cast<std::uint64_t>(actual[i]))
         << "call " << call << " point " << i << ": " << expected[i] << " vs " << actual[i];
+  }
 }
 
 using TUserFunction = int (*)(int, int, double*, double*, double**, void*);

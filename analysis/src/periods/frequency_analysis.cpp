@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <numbers>
 
 #include <runbase/str.h>
@@ -239,8 +240,12 @@ bool RunFrequencyAnalysis(const ombrix_data::CObjectListElem& object, double min
   return true;
 }
 
+// The quotient of decimal settings is rarely exact in binary: (2.0 - 0.1) /
+// 0.00001 comes out as 189999.99999999997. A few ulps of slack let such a
+// quotient count as the whole number it stands for before truncating.
 std::uint64_t FrequencyTrialCount(const TFrequencySettings& s) {
-  const double k = std::trunc((s.maxPeriod - s.minPeriod) / s.resolution);
+  const double q = (s.maxPeriod - s.minPeriod) / s.resolution;
+  const double k = std::trunc(q + std::fabs(q) * 4.0 * std::numeric_limits<double>::epsilon());
   if (!(k > 0.0)) return 0;
   return k >= 1.8e19 ? UINT64_MAX : static_cast<std::uint64_t>(k);
 }

@@ -163,6 +163,28 @@ TEST(FrequencyAnalysis, NeedsMoreThanThreePointsAndListsAtMostTheTrials) {
   object.periods.DisposeList();
 }
 
+// Decimal settings whose binary quotient falls a hair below a whole number
+// count that number; true fractions are still cut.
+TEST(FrequencyAnalysis, TrialCountOfDecimalSettings) {
+  struct TCase {
+    double min, max, resolution;
+    std::uint64_t trials;
+  };
+  const TCase cases[] = {
+      {0.1, 2.0, 0.00001, 190000},  // the defaults: 189999.99999999997
+      {0.0, 0.3, 0.1, 3},           // 2.9999999999999996
+      {0.1, 0.7, 0.2, 3},           // 2.9999999999999996
+      {0.1, 0.4, 0.1, 3},
+      {1.0, 2.0, 0.3, 3},           // 3.33...
+      {1.0, 1.25, 0.1, 2},          // 2.5
+      {0.5, 0.5, 0.1, 0},
+      {2.0, 1.0, 0.1, 0},
+  };
+  for (const TCase& c : cases)
+    EXPECT_EQ(FrequencyTrialCount(TFrequencySettings{c.min, c.max, c.resolution}), c.trials)
+        << c.min << " " << c.max << " " << c.resolution;
+}
+
 // Cancels at the first progress notification.
 struct TCancellingDialog : CHeadlessFrequencyDialog {
   bool KeepRunning(const CFrequencyProgress&) override { return false; }

@@ -82,6 +82,7 @@ void BM_PhaseCurveFit20000(benchmark::State& state) {
   if (const char* path = std::getenv("OMBRIX_FIT_DATA")) WriteExchangeFile(path, points);
   CSilentIO io;
   TPhaseFitOutcome outcome;
+  double fitted[ombrix_model::FitParameterCount] = {};
   for (auto _ : state) {
     ombrix_data::CObjectListElem object;
     TPhaseFitPane pane;
@@ -90,9 +91,17 @@ void BM_PhaseCurveFit20000(benchmark::State& state) {
     StartValues(pane.fields);
     for (bool& f : pane.free) f = true;
     benchmark::DoNotOptimize(FitPhaseCurve(pane, object, io, &outcome));
+    std::memcpy(fitted, pane.fields, sizeof fitted);
   }
   state.counters["status"] = outcome.status;
   state.counters["chi2"] = outcome.finalChi2;
+  // With the exchange file the full digits go to standard error, so that a
+  // change of the driver can be compared value by value.
+  if (std::getenv("OMBRIX_FIT_DATA")) {
+    std::fprintf(stderr, "chi2 %.17g\nparameters", outcome.finalChi2);
+    for (double v : fitted) std::fprintf(stderr, " %.17g", v);
+    std::fprintf(stderr, "\n");
+  }
 }
 BENCHMARK(BM_PhaseCurveFit20000)->Unit(benchmark::kMillisecond);
 

@@ -20,12 +20,18 @@ bool AllFinite(const double* v, int n) {
   return std::all_of(v, v + n, [](double d) { return std::isfinite(d); });
 }
 
+// Tall Jacobians are reduced to a triangle before the pivoted factorisation.
+// Below a thousand rows the factorisation of the whole matrix costs little,
+// and keeping it leaves small fits exactly as plain MINPACK computes them.
+bool ReduceRowsFirst(int m, int n) { return m >= 1000 && m >= 8 * n; }
+
 }  // namespace
 
 void FailNextAllocationForTesting() { g_failNextAllocation = true; }
 
 Solver::Solver(const Problem& problem)
-    : p_(problem), m_(problem.m), n_(problem.nfree()) {}
+    : p_(problem), m_(problem.m), n_(problem.nfree()),
+      ldr_(problem.m), reduceRows_(ReduceRowsFirst(problem.m, problem.nfree())) {}
 
 bool Solver::Allocate() {
   if (g_failNextAllocation.exchange(false)) return false;
@@ -36,6 +42,7 @@ bool Solver::Allocate() {
     for (auto* v : {&fvec_, &ftrial_, &fscratch_, &fBackup_}) v->resize(m);
     fjac_.resize(m * n);
     ipvt_.resize(n);
+    if (reduceRows_) reduction_.Allocate(n_);
     for (auto* v : {&x_, &trial_, &rdiag_, &acnorm_, &qtf_, &diag_, &step_,
                     &rstep_, &xBackup_, &direction_, &work1_, &work2_, &work3_})
       v->resize(n);
@@ -125,18 +132,27 @@ void Solver::HoldPeggedParameters() {
 }
 
 // QR factorisation with column pivoting, then Q^T fvec into qtf_ and R's
-// diagonal back into the upper triangle of fjac_.
+// diagonal back into the upper triangle of fjac_. A tall Jacobian is first
+// reduced to an n_ x n_ triangle (with Q^T fvec carried along), and the
+// pivoted factorisation works on that: same R and Q^T fvec, far less work.
 void Solver::FactorizeJacobian() {
-  qrfac(m_, n_, fjac_.data(), m_, 1, ipvt_.data(), n_, rdiag_.data(),
+  int rows = m_;
+  if (reduceRows_) {
+    reduction_.Reduce(m_, n_, fjac_.data(), fvec_.data(), fjac_.data(), ftrial_.data());
+    rows = n_;
+  } else {
+    std::copy(fvec_.begin(), fvec_.end(), ftrial_.begin());
+  }
+  ldr_ = rows;
+  qrfac(rows, n_, fjac_.data(), ldr_, 1, ipvt_.data(), n_, rdiag_.data(),
         acnorm_.data(), work1_.data());
-  std::copy(fvec_.begin(), fvec_.end(), ftrial_.begin());
   for (int j = 0; j < n_; ++j) {
-    double* column = &fjac_[size_t(j) * m_];
+    double* column = RColumn(j);
     if (column[j] != 0) {
       double sum = 0;
-      for (int i = j; i < m_; ++i) sum += column[i] * ftrial_[i];
+      for (int i = j; i < rows; ++i) sum += column[i] * ftrial_[i];
       const double t = -sum / column[j];
-      for (int i = j; i < m_; ++i) ftrial_[i] += column[i] * t;
+      for (int i = j; i < rows; ++i) ftrial_[i] += column[i] * t;
     }
     column[j] = rdiag_[j];
     qtf_[j] = ftrial_[j];
@@ -163,7 +179,7 @@ bool Solver::GradientConverged() {
     for (int j = 0; j < n_; ++j) {
       const int l = ipvt_[j] - 1;
       if (acnorm_[l] == 0) continue;
-      const double* column = &fjac_[size_t(j) * m_];
+      const double* column = RColumn(j);
       double sum = 0;
       for (int i = 0; i <= j; ++i) sum += column[i] * (qtf_[i] / fnorm_);
       gnorm_ = std::max(gnorm_, std::fabs(sum / acnorm_[l]));
@@ -180,7 +196,7 @@ void Solver::UpdateScaling() {
 }
 
 void Solver::ComputeTrustRegionStep() {
-  lmpar(n_, fjac_.data(), m_, ipvt_.data(), diag_.data(), qtf_.data(), delta_,
+  lmpar(n_, fjac_.data(), ldr_, ipvt_.data(), diag_.data(), qtf_.data(), delta_,
         &par_, step_.data(), work1_.data(), work2_.data(), work3_.data());
   for (double& s : step_) s = -s;  // lmpar solves for -step
   PlaceTrial();
@@ -257,7 +273,7 @@ void Solver::PredictReduction() {
   for (int j = 0; j < n_; ++j) {
     rstep_[j] = 0;
     const double s = step_[ipvt_[j] - 1];
-    const double* column = &fjac_[size_t(j) * m_];
+    const double* column = RColumn(j);
     for (int i = 0; i <= j; ++i) rstep_[i] += column[i] * s;
   }
   if (!stepCut_) {
@@ -324,7 +340,7 @@ bool Solver::RefinementStep(double& gradient) {
   constexpr int kHalvings = 4;
   constexpr double kNormRounding = 1e-13;
   double par = 0;
-  lmpar(n_, fjac_.data(), m_, ipvt_.data(), diag_.data(), qtf_.data(), HUGE_VAL, &par,
+  lmpar(n_, fjac_.data(), ldr_, ipvt_.data(), diag_.data(), qtf_.data(), HUGE_VAL, &par,
         step_.data(), work1_.data(), work2_.data(), work3_.data());
   for (double& s : step_) s = -s;
   direction_ = step_;
@@ -366,7 +382,7 @@ bool Solver::LinearizeAtCurrent(double& gradient) {
   HoldPeggedParameters();
   FactorizeJacobian();
   for (int j = 0; j < n_; ++j) {
-    const double* column = &fjac_[size_t(j) * m_];
+    const double* column = RColumn(j);
     double sum = 0;
     for (int i = 0; i <= j; ++i) sum += column[i] * qtf_[i];
     work1_[j] = sum;
@@ -419,17 +435,15 @@ void Solver::WriteCovariance(double* covar, double* xerror) {
   status_ = status;
   if (!ok) return;
   HoldPeggedParameters();
-  qrfac(m_, n_, fjac_.data(), m_, 1, ipvt_.data(), n_, rdiag_.data(),
-        acnorm_.data(), work1_.data());
-  for (int j = 0; j < n_; ++j) fjac_[size_t(j) * m_ + j] = rdiag_[j];
-  ::covar(n_, fjac_.data(), m_, ipvt_.data(), p_.settings.covtol, work1_.data());
+  FactorizeJacobian();
+  ::covar(n_, fjac_.data(), ldr_, ipvt_.data(), p_.settings.covtol, work1_.data());
   for (int j = 0; j < n_; ++j) {
     const int pj = p_.freeIndex[j];
     for (int i = 0; i < n_; ++i) {
-      const double c = fjac_[size_t(j) * m_ + i];
+      const double c = RColumn(j)[i];
       if (covar) covar[size_t(p_.freeIndex[i]) * npar + pj] = c;
     }
-    const double v = fjac_[size_t(j) * m_ + j];
+    const double v = RColumn(j)[j];
     if (xerror && v >= 0) xerror[pj] = std::sqrt(v);
   }
 }

@@ -3,10 +3,12 @@
 // and parameters that rest on a limit, pushed outwards, held there.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "mpfit/mpfit.h"
 #include "problem.h"
+#include "row_reduction.h"
 
 namespace mpfit_internal {
 
@@ -32,6 +34,7 @@ class Solver {
   bool ComputeJacobian();
   void HoldPeggedParameters();
   void FactorizeJacobian();
+  double* RColumn(int j) { return &fjac_[std::size_t(j) * ldr_]; }
   void InitializeScaling();
   bool GradientConverged();
   void UpdateScaling();
@@ -82,6 +85,9 @@ class Solver {
   std::vector<double> ftrial_;   // residuals at trial_
   std::vector<double> fscratch_; // residuals of difference steps
   std::vector<double> fjac_;     // Jacobian (m_ x n_, by columns), then QR
+  int ldr_ = 0;                  // leading dimension of the QR in fjac_
+  bool reduceRows_ = false;      // tall Jacobians: reduced to n_ x n_ first
+  CRowReduction reduction_;      // workspace of that reduction
   std::vector<int> ipvt_;        // column permutation of the QR (1-based)
   std::vector<double> rdiag_;    // diagonal of R
   std::vector<double> acnorm_;   // column norms of the Jacobian

@@ -50,9 +50,11 @@ void CRowReduction::Reduce(int m, int n, const double* a, const double* f, doubl
     const int rows = std::min(kBlockRows, m - first);
     for (int j = 0; j <= n; ++j) {
       const double* source = j < n ? a + size_t(j) * m + first : f + first;
-      std::copy(source, source + rows, &buffer_[size_t(j) * ld_ + top]);
+      double* block = &buffer_[size_t(j) * ld_ + top];
+      std::copy(source, source + rows, block);
+      std::fill(block + rows, block + kBlockRows, 0.0);
     }
-    FoldBlock(rows);
+    FoldBlock();
   }
   for (int j = 0; j < n; ++j) {
     const double* column = &buffer_[size_t(j) * ld_];
@@ -65,8 +67,10 @@ void CRowReduction::Reduce(int m, int n, const double* a, const double* f, doubl
 // Zeroes the block below the triangle in the columns of a; what stays of f
 // there only adds to the residual norm, which is not needed. The reflection
 // of column k acts on row k of the triangle and the block rows only: the rows
-// between are already zero in that column.
-void CRowReduction::FoldBlock(int rows) {
+// between are already zero in that column. A short last block is padded with
+// zero rows, so that every loop runs a fixed count the compiler can unroll.
+void CRowReduction::FoldBlock() {
+  constexpr int rows = kBlockRows;
   const int top = n_ + 1;
   for (int k = 0; k < n_; ++k) {
     double* column = &buffer_[size_t(k) * ld_];

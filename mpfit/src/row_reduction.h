@@ -22,7 +22,7 @@ class CRowReduction {
 
  private:
   static constexpr int kBlockRows = 64;  // rows folded in per block
-  void FoldBlock(int rows);
+  void FoldBlock();
 
   int n_ = 0;                   // columns of a (f is column n_ of the buffer)
   int ld_ = 0;                  // rows of the buffer: triangle + block

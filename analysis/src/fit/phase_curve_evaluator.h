@@ -2,7 +2,11 @@
 // than point by point: the sines and cosines of the harmonics are taken once,
 // and the profile of each eclipse (its transcendental part) is recomputed only
 // when its centre, width or shape changed.
-// The residuals equal those of PhaseCurveResidual bit for bit.
+// A call whose parameters differ from those of the last full evaluation in a
+// single parameter (a column of a numeric Jacobian) recomputes only the part
+// of the model that parameter belongs to and adds it to the remembered model:
+// those residuals agree with PhaseCurveResidual to rounding. Every other call
+// evaluates in full and equals PhaseCurveResidual bit for bit.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +14,7 @@
 
 #include "component_cache.h"
 #include "ombrix_analysis/phase_fit.h"
+#include "ombrix_model/light_curve_model.h"
 
 namespace ombrix_analysis {
 
@@ -24,6 +29,14 @@ class CPhaseCurveEvaluator {
   static int Residual(int m, int n, double* x, double* fvec, double** dvec, void* privateData);
 
  private:
+  // Index of the one parameter in which x differs from the base, or -1.
+  int SingleChange(const double* x) const;
+  void FullResiduals(const double* x, double* fvec);
+  void ChangedResiduals(int changed, const double* x, double* fvec);
+  // The eclipse terms a * (1 + c u^2) * profile of the parameters x.
+  void PrimaryTerms(const ombrix_model::TFitParameters& model, double* out);
+  void SecondaryTerms(const ombrix_model::TFitParameters& model, double* out);
+
   std::size_t count_;
   std::vector<double> observed_;         // value + series offset
   std::vector<double> error_;
@@ -32,6 +45,14 @@ class CPhaseCurveEvaluator {
   std::vector<double> harmonic_[6];      // sin and cos of harmonic 1, 2, 3
   CComponentCache<2> primary_;           // primary profile, keyed by d and g
   CComponentCache<3> secondary_;         // secondary profile, keyed by phase, d and g
+
+  // The last full evaluation, which single-parameter calls start from.
+  bool hasBase_ = false;                 // base_ holds a finite evaluation
+  double baseX_[ombrix_model::FitParameterCount] = {};  // its parameters
+  std::vector<double> baseModel_;        // its model values
+  std::vector<double> basePrimary_;      // its primary eclipse terms
+  std::vector<double> baseSecondary_;    // its secondary eclipse terms
+  std::vector<double> changedTerm_;      // scratch: a recomputed eclipse term
 };
 
 }  // namespace ombrix_analysis

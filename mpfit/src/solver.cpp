@@ -56,7 +56,7 @@ int Solver::Run(double* xall, mp_result* result) {
   if (Init()) {
     if (p_.settings.maxIter == MP_NO_ITER)
       status_ = MP_MAXITER;
-    else if (Iterate() && Refinable())
+    else if (Iterate() && Refinable() && !reduceRows_)
       Refine();
   }
   Finish(xall, result);
@@ -322,6 +322,10 @@ bool Solver::Refinable() const {
 // than rounding is kept; near the minimum, where the norm no longer resolves
 // the steps, one is kept when the gradient shrinks and the norm does not grow
 // beyond rounding. Otherwise the previous point stays.
+// Tall problems (those whose rows are reduced first) skip it: there the
+// forward-difference solution already lies far inside the statistical
+// errors of the parameters, and the central Jacobians would cost 2n
+// evaluations of many points each.
 void Solver::Refine() {
   constexpr int kMaxSteps = 4;
   const int status = status_;

@@ -19,9 +19,10 @@ bool IsSecondaryParameter(int j) { return j == fpSecPhase || (j >= fpASec && j <
 
 }  // namespace
 
-CPhaseCurveEvaluator::CPhaseCurveEvaluator(const TFitPoint* folded, std::size_t count)
-    : count_(count), baseModel_(count), basePrimary_(count), baseSecondary_(count),
-      changedTerm_(count) {
+CPhaseCurveEvaluator::CPhaseCurveEvaluator(const TFitPoint* folded, std::size_t count,
+                                           TEclipseProfileKernel profiles)
+    : profiles_(profiles), count_(count), baseModel_(count), basePrimary_(count),
+      baseSecondary_(count), changedTerm_(count) {
   for (std::size_t i = 0; i < count; ++i) {
     const TFitPoint& p = folded[i];
     observed_.push_back(p.value + p.seriesOffset);
@@ -39,8 +40,7 @@ CPhaseCurveEvaluator::CPhaseCurveEvaluator(const TFitPoint* folded, std::size_t 
 void CPhaseCurveEvaluator::PrimaryTerms(const TFitParameters& model, double* out) {
   const std::size_t n = count_;
   const double* profile = primary_.Get({model[fpDPri], model[fpGPri]}, n, [&](double* values) {
-    for (std::size_t i = 0; i < n; ++i)
-      values[i] = EclipseProfile(primaryDistance_[i] * model.priInverseWidth, model[fpGPri]);
+    profiles_(primaryDistance_.data(), 0.0, model.priInverseWidth, model[fpGPri], n, values);
   });
   const double a = model[fpAPri], c = model.priCurvature;
   for (std::size_t i = 0; i < n; ++i) {
@@ -54,8 +54,7 @@ void CPhaseCurveEvaluator::SecondaryTerms(const TFitParameters& model, double* o
   const double centre = model[fpSecPhase];
   const double* profile =
       secondary_.Get({centre, model[fpDSec], model[fpGSec]}, n, [&](double* values) {
-        for (std::size_t i = 0; i < n; ++i)
-          values[i] = EclipseProfile((phase_[i] - centre) * model.secInverseWidth, model[fpGSec]);
+        profiles_(phase_.data(), centre, model.secInverseWidth, model[fpGSec], n, values);
       });
   const double a = model[fpASec], c = model.secCurvature;
   for (std::size_t i = 0; i < n; ++i) {

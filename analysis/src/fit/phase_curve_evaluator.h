@@ -6,13 +6,16 @@
 // single parameter (a column of a numeric Jacobian) recomputes only the part
 // of the model that parameter belongs to and adds it to the remembered model:
 // those residuals agree with PhaseCurveResidual to rounding. Every other call
-// evaluates in full and equals PhaseCurveResidual bit for bit.
+// evaluates in full. The profiles come from the vector kernel of the
+// processor, which agrees with EclipseProfile to a few ulps; with the scalar
+// kernel a full evaluation equals PhaseCurveResidual bit for bit.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
 #include "component_cache.h"
+#include "eclipse_profiles.h"
 #include "ombrix_analysis/phase_fit.h"
 #include "ombrix_model/light_curve_model.h"
 
@@ -21,7 +24,9 @@ namespace ombrix_analysis {
 class CPhaseCurveEvaluator {
  public:
   // `folded`: phases in [0, 1), errors not 0 (see FoldFitPoints).
-  CPhaseCurveEvaluator(const TFitPoint* folded, std::size_t count);
+  // `profiles`: the eclipse-profile kernel; the fastest one by default.
+  CPhaseCurveEvaluator(const TFitPoint* folded, std::size_t count,
+                       TEclipseProfileKernel profiles = BestEclipseProfileKernel());
 
   void Residuals(const double* x, double* fvec);
 
@@ -37,6 +42,7 @@ class CPhaseCurveEvaluator {
   void PrimaryTerms(const ombrix_model::TFitParameters& model, double* out);
   void SecondaryTerms(const ombrix_model::TFitParameters& model, double* out);
 
+  TEclipseProfileKernel profiles_;
   std::size_t count_;
   std::vector<double> observed_;         // value + series offset
   std::vector<double> error_;

@@ -20,6 +20,25 @@ double Dot(const double* a, const double* b, int count) {
   return (s0 + s1) + (s2 + s3);
 }
 
+// Dot products of v with up to four columns of kRows rows at once, each
+// summed exactly as Dot sums it; the independent sums overlap, where a single
+// dot product waits for each addition in turn.
+template <int Count, int kRows>
+void Dots(const double* v, double* const* columns, double* out) {
+  double s[Count][4] = {};
+  for (int i = 0; i < kRows; i += 4)
+    for (int c = 0; c < Count; ++c)
+      for (int l = 0; l < 4; ++l) s[c][l] += v[i + l] * columns[c][i + l];
+  for (int c = 0; c < Count; ++c) out[c] = (s[c][0] + s[c][1]) + (s[c][2] + s[c][3]);
+}
+
+// target -= w v over kRows rows; the two never overlap, which lets the
+// compiler use vector instructions.
+template <int kRows>
+void SubtractMultiple(double* __restrict target, const double* __restrict v, double w) {
+  for (int i = 0; i < kRows; ++i) target[i] -= w * v[i];
+}
+
 // Sum of squares of v[0..count), scaled when the plain sum would overflow or
 // lose its digits to underflow.
 double SumOfSquares(const double* v, int count) {
@@ -84,12 +103,22 @@ void CRowReduction::FoldBlock() {
     const double scale = 1 / (alpha - beta);
     for (int i = 0; i < rows; ++i) below[i] *= scale;  // v = [1; below]
     column[k] = beta;
-    for (int j = k + 1; j <= n_; ++j) {
-      double* target = &buffer_[size_t(j) * ld_];
-      double* targetBelow = target + top;
-      const double w = tau * (target[k] + Dot(below, targetBelow, rows));
-      target[k] -= w;
-      for (int i = 0; i < rows; ++i) targetBelow[i] -= w * below[i];
+    static_assert(rows % 4 == 0);
+    using TDots = void (*)(const double*, double* const*, double*);
+    constexpr TDots kDots[] = {nullptr, Dots<1, rows>, Dots<2, rows>, Dots<3, rows>,
+                               Dots<4, rows>};
+    for (int j = k + 1; j <= n_; j += 4) {
+      const int count = std::min(4, n_ + 1 - j);
+      double* targetBelow[4];
+      double dots[4];
+      for (int c = 0; c < count; ++c) targetBelow[c] = &buffer_[size_t(j + c) * ld_] + top;
+      kDots[count](below, targetBelow, dots);
+      for (int c = 0; c < count; ++c) {
+        double& diagonal = buffer_[size_t(j + c) * ld_ + k];
+        const double w = tau * (diagonal + dots[c]);
+        diagonal -= w;
+        SubtractMultiple<rows>(targetBelow[c], below, w);
+      }
     }
     std::fill(below, below + rows, 0.0);
   }

@@ -54,14 +54,19 @@ const char* MinimumTypeWord(TMinimumType type) {
   }
 }
 
+// A sexagesimal coordinate is written when it is one the form carries exactly
+// from writing to reading: a value from a damaged file far beyond any
+// coordinate (a million hours or degrees) is left out like an unknown one.
+bool IsWritableCoordinate(double units) { return std::fabs(units) < 1e6; }
+
 void WriteStar(COFDWriter& w, const char* section, const char* endSection, const TStarData& star) {
   w.BeginSection(section);
   if (!IsTextEmpty(star.name)) w.QuotedField("star_name", kStarNameHigh, star.name);
-  if (IsRAKnown(star.ra)) {
+  if (IsRAKnown(star.ra) && IsWritableCoordinate(star.ra * 12.0 / kPi)) {
     const std::string ra = Sexagesimal(star.ra * 12.0 / kPi, false);
     w.Quoted("star_ra", ra.c_str(), ra.size());
   }
-  if (IsDecKnown(star.dec)) {
+  if (IsDecKnown(star.dec) && IsWritableCoordinate(star.dec * 180.0 / kPi)) {
     const std::string dec = Sexagesimal(star.dec * 180.0 / kPi, true);
     w.Quoted("star_dec", dec.c_str(), dec.size());
   }

@@ -368,3 +368,22 @@ TEST_F(TextBlocks, FailedWriteIsReportedAndLeavesThePreviousFile) {
   EXPECT_EQ(io.shown[0].lines, (std::vector<std::string>{"Cannot write file", path}));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
 }
+
+// A damaged file may give a star coordinate far beyond any sky position (here
+// seconds with fifty digits); writing it must neither overflow nor produce a
+// text that reads back as another value, so it is left out like an unknown one.
+TEST_F(TextBlocks, CoordinatesBeyondAnySkyPositionAreLeftOutWhenWritten) {
+  const std::string huge = std::string("-00:30:") + std::string(50, '5') + ".00";
+  CObjectListElem source;
+  ReadObjectInto(source, ObjectBlock("\tname = \"V1 Her\"\r\n\tmeta_data\r\n\t\tcmp1\r\n\t\t\tstar_dec = \"" +
+                                     huge + "\"\r\n\t\t\tstar_ra = \"01:02:03.5\"\r\n\t\tend_cmp1\r\n"
+                                     "\tend_meta_data\r\n"));
+  std::string first, second;
+  WriteObjectDataBlock(source, first);
+  EXPECT_EQ(first.find("star_dec"), std::string::npos) << first;
+  EXPECT_NE(first.find("star_ra = \"01:02:03.500\""), std::string::npos) << first;
+  CObjectListElem target;
+  ReadObjectInto(target, first);
+  WriteObjectDataBlock(target, second);
+  EXPECT_EQ(second, first);
+}

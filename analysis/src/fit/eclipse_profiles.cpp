@@ -79,13 +79,12 @@ __attribute__((target("avx512f"))) void ProfilesAvx512(const double* u, double c
 }  // namespace
 
 TEclipseProfileKernel EclipseProfileKernelFor(TKernelUnit unit) {
-  __builtin_cpu_init();
+  if (!IsKernelUnitAvailable(unit)) return nullptr;
   switch (unit) {
     case TKernelUnit::avx512f:
-      return __builtin_cpu_supports("avx512f") ? ProfilesAvx512 : nullptr;
+      return ProfilesAvx512;
     case TKernelUnit::avx2:
-      return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? ProfilesAvx2
-                                                                              : nullptr;
+      return ProfilesAvx2;
     case TKernelUnit::scalar:
       return ProfilesScalar;
   }

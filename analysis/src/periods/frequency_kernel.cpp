@@ -125,14 +125,26 @@ void OrderOneSumsScalar(std::uint32_t n, double omega, const double* values, con
   }
 }
 
-TOrderOneKernel OrderOneKernelFor(TKernelUnit unit) {
+bool IsKernelUnitAvailable(TKernelUnit unit) {
   __builtin_cpu_init();
   switch (unit) {
     case TKernelUnit::avx512f:
-      return __builtin_cpu_supports("avx512f") ? OrderOneSumsAvx512 : nullptr;
+      return __builtin_cpu_supports("avx512f");
     case TKernelUnit::avx2:
-      return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? OrderOneSumsAvx2
-                                                                              : nullptr;
+      return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    case TKernelUnit::scalar:
+      return true;
+  }
+  return false;
+}
+
+TOrderOneKernel OrderOneKernelFor(TKernelUnit unit) {
+  if (!IsKernelUnitAvailable(unit)) return nullptr;
+  switch (unit) {
+    case TKernelUnit::avx512f:
+      return OrderOneSumsAvx512;
+    case TKernelUnit::avx2:
+      return OrderOneSumsAvx2;
     case TKernelUnit::scalar:
       return OrderOneSumsScalar;
   }

@@ -22,6 +22,8 @@ TOrderOneKernel BestOrderOneKernel(const char** name = nullptr);
 
 // Vector units a kernel can be built for.
 enum class TKernelUnit { avx512f, avx2, scalar };
+// Whether this processor has the unit (the scalar unit always).
+bool IsKernelUnitAvailable(TKernelUnit unit);
 
 // The kernel of one unit, or null when this processor lacks the unit. Tests
 // and benchmarks use it to check and time every path, not only the best.

@@ -1,5 +1,6 @@
 // Jacobian of the residuals at the current free parameters: user-supplied
 // columns for parameters with side 3, finite differences for the others.
+// Every part computes its rows of all columns in one task.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -14,42 +15,57 @@ bool Solver::InsideLimits(int j, double value) const {
 }
 
 bool Solver::ComputeJacobian() {
-  if (p_.anyUserDerivative && !UserDerivatives()) return false;
   // Relative step: sqrt(epsfcn) balances truncation and rounding for one-sided
   // differences; while refining, the central ones use its cube root instead.
   const double epsfcn = std::max(p_.settings.epsfcn, MP_MACHEP0);
   const double eps = centralDifferences_ ? std::cbrt(epsfcn) : std::sqrt(epsfcn);
+  auto task = [&](int k) {
+    Part& part = parts_[k];
+    part.calls = 0;
+    part.status = PartJacobian(part, eps);
+  };
+  workers_->Run(p_.partCount(), task);
+  int calls = 0;
+  for (const Part& part : parts_) calls = std::max(calls, part.calls);
+  nfev_ += calls;
+  if (!PartsSucceeded()) return false;
+  // Debug: compare the user's columns with numeric ones, keep the user's.
   for (int j = 0; j < n_; ++j) {
-    const DerivativeRule& rule = p_.derivative[j];
-    if (rule.side == 3 && !rule.debug) continue;
-    if (rule.side != 3) {
-      if (!DifferenceColumn(j, eps)) return false;
-      continue;
-    }
-    // Debug: compare the user's column with a numeric one, keep the user's.
+    if (!p_.derivative[j].debug) continue;
     double* column = &fjac_[size_t(j) * m_];
-    std::vector<double> user(column, column + m_);
-    if (!DifferenceColumn(j, eps)) return false;
-    PrintDerivativeCheck(j, user.data(), column);
-    std::copy(user.begin(), user.end(), column);
+    const double* user = &debugUser_[size_t(j) * m_];
+    PrintDerivativeCheck(j, user, column);
+    std::copy(user, user + m_, column);
   }
   return true;
 }
 
-bool Solver::UserDerivatives() {
-  std::fill(dvec_.begin(), dvec_.end(), nullptr);
-  for (int j = 0; j < n_; ++j)
-    if (p_.derivative[j].side == 3) dvec_[p_.freeIndex[j]] = &fjac_[size_t(j) * m_];
-  if (!CallFunction(x_.data(), fscratch_.data(), dvec_.data())) return false;
+int Solver::PartJacobian(Part& part, double eps) {
+  if (p_.anyUserDerivative)
+    if (const int status = PartUserDerivatives(part)) return status;
   for (int j = 0; j < n_; ++j) {
-    if (p_.derivative[j].side != 3 || !p_.settings.finiteCheck) continue;
-    const double* column = &fjac_[size_t(j) * m_];
-    if (!std::all_of(column, column + m_, [](double d) { return std::isfinite(d); })) {
-      status_ = MP_ERR_NAN;
-      return false;
+    const DerivativeRule& rule = p_.derivative[j];
+    if (rule.side == 3 && !rule.debug) continue;
+    if (rule.debug) {
+      const double* user = &fjac_[size_t(j) * m_ + part.first];
+      std::copy(user, user + part.count, &debugUser_[size_t(j) * m_ + part.first]);
     }
+    if (const int status = DifferenceColumn(part, j, eps)) return status;
   }
-  return true;
+  return 0;
+}
+
+int Solver::PartUserDerivatives(Part& part) {
+  if (const int status = CallPart(part, x_.data(), fscratch_.data(), dvec_.data(), true))
+    return status;
+  if (!p_.settings.finiteCheck) return 0;
+  for (int j = 0; j < n_; ++j) {
+    if (p_.derivative[j].side != 3) continue;
+    const double* column = &fjac_[size_t(j) * m_ + part.first];
+    if (!std::all_of(column, column + part.count, [](double d) { return std::isfinite(d); }))
+      return MP_ERR_NAN;
+  }
+  return 0;
 }
 
 // Signed difference step of free parameter j: automatic, absolute or
@@ -67,27 +83,32 @@ double Solver::DifferenceStep(int j, double eps) const {
   return h;
 }
 
-// Column j by a one-sided difference, or a central one (side 2, or while
-// refining) when both points lie inside the limits.
-bool Solver::DifferenceColumn(int j, double eps) {
-  double* column = &fjac_[size_t(j) * m_];
+// The part's rows of column j by a one-sided difference, or a central one
+// (side 2, or while refining) when both points lie inside the limits.
+int Solver::DifferenceColumn(Part& part, int j, double eps) {
+  double* column = &fjac_[size_t(j) * m_ + part.first];
+  const double* base = fvec_.data() + part.first;
+  const double* shifted = fscratch_.data() + part.first;
+  const int count = part.count;
   const double x = x_[j];
   const double h = DifferenceStep(j, eps);
   const bool central = (p_.derivative[j].side == 2 || centralDifferences_) &&
                        InsideLimits(j, x + h) &&
                        InsideLimits(j, x - h);
-  trial_ = x_;
-  trial_[j] = x + h;
-  if (!CallFunction(trial_.data(), fscratch_.data(), nullptr)) return false;
+  std::copy(x_.begin(), x_.end(), part.trial.begin());
+  part.trial[j] = x + h;
+  if (const int status = CallPart(part, part.trial.data(), fscratch_.data(), nullptr, true))
+    return status;
   if (!central) {
-    for (int i = 0; i < m_; ++i) column[i] = (fscratch_[i] - fvec_[i]) / h;
-    return true;
+    for (int i = 0; i < count; ++i) column[i] = (shifted[i] - base[i]) / h;
+    return 0;
   }
-  std::copy(fscratch_.begin(), fscratch_.end(), column);
-  trial_[j] = x - h;
-  if (!CallFunction(trial_.data(), fscratch_.data(), nullptr)) return false;
-  for (int i = 0; i < m_; ++i) column[i] = (column[i] - fscratch_[i]) / (2 * h);
-  return true;
+  std::copy(shifted, shifted + count, column);
+  part.trial[j] = x - h;
+  if (const int status = CallPart(part, part.trial.data(), fscratch_.data(), nullptr, true))
+    return status;
+  for (int i = 0; i < count; ++i) column[i] = (column[i] - shifted[i]) / (2 * h);
+  return 0;
 }
 
 void Solver::PrintDerivativeCheck(int j, const double* user,

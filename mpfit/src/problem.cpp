@@ -1,6 +1,8 @@
 #include "problem.h"
 
+#include <algorithm>
 #include <cmath>
+#include <thread>
 
 namespace mpfit_internal {
 namespace {
@@ -88,6 +90,7 @@ int PrepareProblem(mp_func funct, int m, int npar, const double* xall,
   problem.m = m;
   problem.npar = npar;
   problem.initial = xall;
+  problem.partFirst = {0, m};
   if (!ReadSettings(config, problem.settings)) return MP_ERR_PARAM;
 
   for (int i = 0; i < npar; ++i) {
@@ -104,6 +107,38 @@ int PrepareProblem(mp_func funct, int m, int npar, const double* xall,
   for (int j = 0; j < nfree; ++j)
     if (!InsideLimits(problem, j, xall[problem.freeIndex[j]])) return MP_ERR_INITBOUNDS;
   if (m < nfree) return MP_ERR_DOF;
+  return 1;
+}
+
+namespace {
+
+bool SplitCoversRows(const mp_parts& parts, int m) {
+  if (parts.count < 1 || parts.first == nullptr) return false;
+  if (parts.first[0] != 0 || parts.first[parts.count] != m) return false;
+  for (int k = 0; k < parts.count; ++k)
+    if (parts.first[k] >= parts.first[k + 1]) return false;
+  return true;
+}
+
+// Any non-null function passes the common checks; the part function is the
+// one called.
+int NeverCalled(int, int, double*, double*, double**, void*) { return MP_ERR_FUNC; }
+
+}  // namespace
+
+int PreparePartsProblem(const mp_parts* parts, int m, int npar, const double* xall,
+                        const mp_par* pars, const mp_config* config, void* privateData,
+                        Problem& problem) {
+  if (parts == nullptr || parts->funct == nullptr) return MP_ERR_FUNC;
+  const int status =
+      PrepareProblem(NeverCalled, m, npar, xall, pars, config, privateData, problem);
+  if (status != 1) return status;
+  if (!SplitCoversRows(*parts, m) || parts->threads < 0) return MP_ERR_INPUT;
+  problem.function = nullptr;
+  problem.partFunction = parts->funct;
+  problem.partFirst.assign(parts->first, parts->first + parts->count + 1);
+  const int processors = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  problem.threads = std::min(parts->count, parts->threads > 0 ? parts->threads : processors);
   return 1;
 }
 

@@ -35,7 +35,10 @@ struct DerivativeRule {
 
 // Everything the solver needs to know about the call.
 struct Problem {
-  mp_func function = nullptr;   // user residual function (not owned)
+  mp_func function = nullptr;   // user residual function (not owned), or
+  mp_part_func partFunction = nullptr;  // the residuals of one part of the rows
+  std::vector<int> partFirst;   // first row of each part, then m
+  int threads = 1;              // threads to run the parts on
   void* privateData = nullptr;  // passed through to the function
   int m = 0;                    // number of residuals
   int npar = 0;                 // number of parameters, free and fixed
@@ -51,6 +54,7 @@ struct Problem {
   bool anyLimit = false;            // some free parameter is limited
 
   int nfree() const { return static_cast<int>(freeIndex.size()); }
+  int partCount() const { return static_cast<int>(partFirst.size()) - 1; }
 };
 
 // Checks the arguments of mpfit() and fills problem. Returns 1 when the fit
@@ -58,5 +62,9 @@ struct Problem {
 int PrepareProblem(mp_func funct, int m, int npar, const double* xall,
                    const mp_par* pars, const mp_config* config,
                    void* privateData, Problem& problem);
+// The same for mpfit_parts().
+int PreparePartsProblem(const mp_parts* parts, int m, int npar, const double* xall,
+                        const mp_par* pars, const mp_config* config, void* privateData,
+                        Problem& problem);
 
 }  // namespace mpfit_internal

@@ -60,15 +60,15 @@ void CRowReduction::Allocate(int n) {
   buffer_.assign(size_t(ld_) * (n + 1), 0.0);
 }
 
-void CRowReduction::Reduce(int m, int n, const double* a, const double* f, double* r,
-                           double* qf) {
+void CRowReduction::Reduce(int m, int n, const double* a, int lda, const double* f,
+                           double* r, double* qf) {
   if (n != n_) Allocate(n);
   std::fill(buffer_.begin(), buffer_.end(), 0.0);
   const int top = n + 1;
   for (int first = 0; first < m; first += kBlockRows) {
     const int rows = std::min(kBlockRows, m - first);
     for (int j = 0; j <= n; ++j) {
-      const double* source = j < n ? a + size_t(j) * m + first : f + first;
+      const double* source = j < n ? a + size_t(j) * lda + first : f + first;
       double* block = &buffer_[size_t(j) * ld_ + top];
       std::copy(source, source + rows, block);
       std::fill(block + rows, block + kBlockRows, 0.0);

@@ -5,7 +5,7 @@
 
 namespace mpfit_internal {
 
-// Reduces the m x n matrix a (by columns, leading dimension m) together with
+// Reduces the m x n matrix a (by columns, leading dimension lda >= m) together with
 // the vector f to an n x n upper triangle r (by columns, leading dimension n)
 // and qf = the first n elements of Q^T f, where a = Q r: unpivoted Householder
 // reflections applied to blocks of rows in turn, each block folded into the
@@ -18,7 +18,10 @@ class CRowReduction {
   // Reserves the workspace for n columns.
   void Allocate(int n);
   // r and qf receive n*n and n values; r may be a (written after a is read).
-  void Reduce(int m, int n, const double* a, const double* f, double* r, double* qf);
+  void Reduce(int m, int n, const double* a, int lda, const double* f, double* r, double* qf);
+  void Reduce(int m, int n, const double* a, const double* f, double* r, double* qf) {
+    Reduce(m, n, a, m, f, r, qf);
+  }
 
  private:
   static constexpr int kBlockRows = 64;  // rows folded in per block

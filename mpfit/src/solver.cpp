@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
+#include <system_error>
 
 #include <cminpack.h>
 
@@ -37,8 +38,6 @@ bool Solver::Allocate() {
   if (g_failNextAllocation.exchange(false)) return false;
   const size_t m = m_, n = n_;
   try {
-    xall_.assign(p_.initial, p_.initial + p_.npar);
-    dvec_.assign(p_.anyUserDerivative ? p_.npar : 0, nullptr);
     for (auto* v : {&fvec_, &ftrial_, &fscratch_, &fBackup_}) v->resize(m);
     fjac_.resize(m * n);
     ipvt_.resize(n);
@@ -46,10 +45,49 @@ bool Solver::Allocate() {
     for (auto* v : {&x_, &trial_, &rdiag_, &acnorm_, &qtf_, &diag_, &step_,
                     &rstep_, &xBackup_, &direction_, &work1_, &work2_, &work3_})
       v->resize(n);
+    // The user fills the derivative columns of side 3 straight into fjac_.
+    dvec_.assign(p_.anyUserDerivative ? p_.npar : 0, nullptr);
+    bool anyDebug = false;
+    for (int j = 0; j < n_; ++j) {
+      if (p_.derivative[j].side == 3) dvec_[p_.freeIndex[j]] = &fjac_[size_t(j) * m];
+      anyDebug = anyDebug || p_.derivative[j].debug;
+    }
+    if (anyDebug) debugUser_.resize(m * n);
+    AllocateParts();
   } catch (const std::bad_alloc&) {
     return false;
   }
   return true;
+}
+
+void Solver::AllocateParts() {
+  const int count = p_.partCount();
+  const bool reduceParts = reduceRows_ && count > 1;
+  parts_.resize(count);
+  for (int k = 0; k < count; ++k) {
+    Part& part = parts_[k];
+    part.index = k;
+    part.first = p_.partFirst[k];
+    part.count = p_.partFirst[k + 1] - part.first;
+    part.xall.resize(p_.npar);
+    part.trial.resize(n_);
+    part.dvec.resize(p_.npar);
+    if (reduceParts) {
+      part.reduction.Allocate(n_);
+      part.r.resize(size_t(n_) * n_);
+      part.qf.resize(n_);
+    }
+  }
+  if (reduceParts) {
+    stacked_.resize(size_t(count) * n_ * n_);
+    stackedF_.resize(size_t(count) * n_);
+  }
+  // Without threads the parts simply run one after the other.
+  try {
+    workers_ = std::make_unique<CPartWorkers>(p_.threads);
+  } catch (const std::system_error&) {
+    workers_ = std::make_unique<CPartWorkers>(1);
+  }
 }
 
 int Solver::Run(double* xall, mp_result* result) {
@@ -89,20 +127,50 @@ bool Solver::Iterate() {
   }
 }
 
-// Calls the user function at the free values xfree (fixed ones as given).
+// Calls the user function at the free values xfree (fixed ones as given),
+// all parts at once.
 bool Solver::CallFunction(const double* xfree, double* fvec, double** dvec,
                           bool checkFinite) {
-  std::copy(p_.initial, p_.initial + p_.npar, xall_.begin());
-  for (int j = 0; j < n_; ++j) xall_[p_.freeIndex[j]] = xfree[j];
   ++nfev_;
-  const int rc = p_.function(m_, p_.npar, xall_.data(), fvec, dvec, p_.privateData);
-  if (rc < 0) {
-    status_ = rc;
-    return false;
+  auto task = [&](int k) {
+    Part& part = parts_[k];
+    part.status = CallPart(part, xfree, fvec, dvec, checkFinite);
+  };
+  workers_->Run(p_.partCount(), task);
+  return PartsSucceeded();
+}
+
+// The call for one part: fvec and dvec address all rows, the user sees the
+// part's own.
+int Solver::CallPart(Part& part, const double* xfree, double* fvec, double** dvec,
+                     bool checkFinite) {
+  ++part.calls;
+  std::copy(p_.initial, p_.initial + p_.npar, part.xall.begin());
+  for (int j = 0; j < n_; ++j) part.xall[p_.freeIndex[j]] = xfree[j];
+  double* rows = fvec + part.first;
+  double** columns = nullptr;
+  if (dvec) {
+    for (int i = 0; i < p_.npar; ++i) part.dvec[i] = dvec[i] ? dvec[i] + part.first : nullptr;
+    columns = part.dvec.data();
   }
-  if (checkFinite && p_.settings.finiteCheck && !AllFinite(fvec, m_)) {
-    status_ = MP_ERR_NAN;
-    return false;
+  const int rc = p_.partFunction
+      ? p_.partFunction(part.index, part.count, p_.npar, part.xall.data(), rows, columns,
+                        p_.privateData)
+      : p_.function(m_, p_.npar, part.xall.data(), rows, columns, p_.privateData);
+  if (rc < 0) return rc;
+  if (checkFinite && p_.settings.finiteCheck && !AllFinite(rows, part.count))
+    return MP_ERR_NAN;
+  return 0;
+}
+
+// The failure of the first part that failed, so that the status does not
+// depend on which thread finished first.
+bool Solver::PartsSucceeded() {
+  for (const Part& part : parts_) {
+    if (part.status != 0) {
+      status_ = part.status;
+      return false;
+    }
   }
   return true;
 }
@@ -138,7 +206,7 @@ void Solver::HoldPeggedParameters() {
 void Solver::FactorizeJacobian() {
   int rows = m_;
   if (reduceRows_) {
-    reduction_.Reduce(m_, n_, fjac_.data(), fvec_.data(), fjac_.data(), ftrial_.data());
+    ReduceRows();
     rows = n_;
   } else {
     std::copy(fvec_.begin(), fvec_.end(), ftrial_.begin());
@@ -157,6 +225,31 @@ void Solver::FactorizeJacobian() {
     column[j] = rdiag_[j];
     qtf_[j] = ftrial_[j];
   }
+}
+
+// The tall Jacobian with fvec_ reduced to an n_ x n_ triangle in fjac_ and
+// Q^T fvec_ in ftrial_. Several parts reduce their own rows at once, then
+// their triangles, stacked, are reduced in turn.
+void Solver::ReduceRows() {
+  const int count = p_.partCount();
+  if (count == 1) {
+    reduction_.Reduce(m_, n_, fjac_.data(), fvec_.data(), fjac_.data(), ftrial_.data());
+    return;
+  }
+  auto task = [&](int k) {
+    Part& part = parts_[k];
+    part.reduction.Reduce(part.count, n_, fjac_.data() + part.first, m_,
+                          fvec_.data() + part.first, part.r.data(), part.qf.data());
+  };
+  workers_->Run(count, task);
+  const int rows = count * n_;
+  for (int k = 0; k < count; ++k) {
+    const Part& part = parts_[k];
+    for (int j = 0; j < n_; ++j)
+      std::copy_n(&part.r[size_t(j) * n_], n_, &stacked_[size_t(j) * rows + size_t(k) * n_]);
+    std::copy_n(part.qf.begin(), n_, &stackedF_[size_t(k) * n_]);
+  }
+  reduction_.Reduce(rows, n_, stacked_.data(), stackedF_.data(), fjac_.data(), ftrial_.data());
 }
 
 double Solver::ScaledNorm(const std::vector<double>& v) {

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "mpfit/mpfit.h"
+#include "part_workers.h"
 #include "problem.h"
 #include "row_reduction.h"
 
@@ -29,6 +31,7 @@ class Solver {
  private:
   // Loop steps. Each returns false when the fit stops (status_ says why),
   // except the tests named *Converged, which return true when it stops.
+  void AllocateParts();
   bool Init();
   bool Iterate();
   bool ComputeJacobian();
@@ -54,11 +57,31 @@ class Solver {
   bool LinearizeAtCurrent(double& gradient);
   void Finish(double* xall, mp_result* result);
 
-  // Helpers.
+  // One part of the rows, with the scratch its evaluations use alone.
+  struct Part {
+    int index = 0;               // part number handed to the part function
+    int first = 0;               // its first row
+    int count = 0;               // its number of rows
+    std::vector<double> xall;    // full parameter vector of its calls
+    std::vector<double> trial;   // free parameters of its difference steps
+    std::vector<double*> dvec;   // its rows of the derivative columns asked for
+    CRowReduction reduction;     // its rows reduced to a triangle ...
+    std::vector<double> r, qf;   // ... r (n_ x n_) with its Q^T f
+    int status = 0;              // 0, or why its last task failed
+    int calls = 0;               // user function calls of its last task
+  };
+
+  // Helpers. Functions taking a Part compute that part's rows only and
+  // return 0 or the failure status; they may run on several threads at once.
   bool CallFunction(const double* xfree, double* fvec, double** dvec,
                     bool checkFinite = true);
-  bool UserDerivatives();
-  bool DifferenceColumn(int j, double eps);
+  int CallPart(Part& part, const double* xfree, double* fvec, double** dvec,
+               bool checkFinite);
+  bool PartsSucceeded();
+  int PartJacobian(Part& part, double eps);
+  int PartUserDerivatives(Part& part);
+  int DifferenceColumn(Part& part, int j, double eps);
+  void ReduceRows();
   double DifferenceStep(int j, double eps) const;
   bool InsideLimits(int j, double value) const;
   void PrintDerivativeCheck(int j, const double* user, const double* numeric) const;
@@ -77,7 +100,6 @@ class Solver {
   bool centralDifferences_ = false;  // refining: central differences throughout
   bool firstIteration_ = true; // no step accepted yet
 
-  std::vector<double> xall_;     // full parameter vector handed to the user
   std::vector<double*> dvec_;    // derivative columns asked of the user
   std::vector<double> x_;        // free parameters, current best
   std::vector<double> fvec_;     // residuals at x_
@@ -99,6 +121,11 @@ class Solver {
   std::vector<double> fBackup_;   // refining: residuals at xBackup_
   std::vector<double> direction_; // refining: the full Gauss-Newton step
   std::vector<double> work1_, work2_, work3_;  // kernel scratch, n_ each
+  std::vector<Part> parts_;        // the rows in parts (one for mpfit())
+  std::unique_ptr<CPartWorkers> workers_;  // threads that run the parts
+  std::vector<double> debugUser_;  // user columns under a derivative check
+  std::vector<double> stacked_;    // the parts' triangles one below the other
+  std::vector<double> stackedF_;   // and their Q^T f
 
   double fnorm_ = 0;        // |fvec_|
   double orignorm_ = 0;     // |f| at the initial values, squared

@@ -1,6 +1,7 @@
 // Phase-curve fit of the light-curve model with mpfit.
 #include "ombrix_analysis/phase_fit.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -21,6 +22,57 @@ const double PhaseFitLowerBounds[FitParameterCount] = {-20.0, -0.25, 0.0, 0.0, 0
                                                        0.0,   -10.0, -2.0, -2.0, -2.0, -2.0, -2.0, -2.0};
 const double PhaseFitUpperBounds[FitParameterCount] = {20.0, 0.75, 10.0, 0.6, 99.0, 10.0, 10.0, 0.6,
                                                        99.0, 10.0, 2.0,  2.0, 2.0,  2.0,  2.0,  2.0};
+
+namespace {
+
+// Large curves are fitted in parts of at least kPointsPerPart points, whose
+// residuals are computed on all processors at once. The split depends on the
+// point count alone, so that a fit gives the same values on every machine.
+constexpr std::size_t kPointsPerPart = 2500;
+constexpr std::size_t kMaxParts = 8;
+
+// One evaluator per part, each over its own points only.
+class CPartedPhaseCurve {
+ public:
+  CPartedPhaseCurve(const std::vector<TFitPoint>& folded, std::size_t partCount) {
+    evaluators_.reserve(partCount);
+    for (std::size_t k = 0; k <= partCount; ++k)
+      first_.push_back(static_cast<int>(folded.size() * k / partCount));
+    for (std::size_t k = 0; k < partCount; ++k)
+      evaluators_.emplace_back(folded.data() + first_[k], std::size_t(first_[k + 1] - first_[k]));
+  }
+
+  mp_parts Parts() {
+    return mp_parts{static_cast<int>(evaluators_.size()), first_.data(), Residual, 0};
+  }
+
+ private:
+  static int Residual(int part, int /*m*/, int /*n*/, double* x, double* fvec, double** /*dvec*/,
+                      void* privateData) {
+    static_cast<CPartedPhaseCurve*>(privateData)->evaluators_[part].Residuals(x, fvec);
+    return 0;
+  }
+
+  std::vector<int> first_;
+  std::vector<CPhaseCurveEvaluator> evaluators_;
+};
+
+// The fit of the folded points from x, in parts when there are many.
+int RunPhaseCurveFit(const std::vector<TFitPoint>& folded, double* x, mp_par* pars,
+                     mp_config* config, mp_result* fit) {
+  const int m = static_cast<int>(folded.size());
+  const std::size_t partCount = std::clamp<std::size_t>(folded.size() / kPointsPerPart, 1, kMaxParts);
+  if (partCount == 1) {
+    CPhaseCurveEvaluator evaluator(folded.data(), folded.size());
+    return mpfit(CPhaseCurveEvaluator::Residual, m, FitParameterCount, x, pars, config,
+                 &evaluator, fit);
+  }
+  CPartedPhaseCurve curve(folded, partCount);
+  const mp_parts parts = curve.Parts();
+  return mpfit_parts(&parts, m, FitParameterCount, x, pars, config, &curve, fit);
+}
+
+}  // namespace
 
 void FoldFitPoints(const TFitPoint* points, std::size_t pointCount, TFitPoint* folded) {
   for (std::size_t i = 0; i < pointCount; ++i) {
@@ -89,9 +141,7 @@ bool FitPhaseCurve(TPhaseFitPane& pane, ombrix_data::CObjectListElem& object,
   std::memset(&config, 0, sizeof config);
   mp_result fit;
   std::memset(&fit, 0, sizeof fit);
-  CPhaseCurveEvaluator evaluator(folded.data(), folded.size());
-  const int status = mpfit(CPhaseCurveEvaluator::Residual, static_cast<int>(folded.size()),
-                           FitParameterCount, x, pars, &config, &evaluator, &fit);
+  const int status = RunPhaseCurveFit(folded, x, pars, &config, &fit);
   result.status = status;
   result.initialChi2 = fit.orignorm;
   result.finalChi2 = fit.bestnorm;

@@ -12,7 +12,8 @@
 // step that fails to reduce chi-square; non-finite residuals at the start or
 // in a Jacobian end the fit with MP_ERR_NAN. Errors and covariance come from
 // a central-difference Jacobian at the final values. Safe to call from
-// several threads at once with separate arguments.
+// several threads at once with separate arguments. mpfit_parts() below
+// spreads the residual evaluations of a large problem over threads.
 #pragma once
 
 #ifdef __cplusplus
@@ -112,6 +113,35 @@ typedef struct mp_result_struct mp_result;
 // Returns the status: > 0 success, <= 0 failure.
 int mpfit(mp_func funct, int m, int npar, double *xall, mp_par *pars,
           mp_config *config, void *private_data, mp_result *result);
+
+// Not in cmpfit: residuals computed in parts of the rows, on several threads.
+//
+// The m rows are split into parts; part k holds rows first[k] to
+// first[k+1] - 1. The part function fills the residuals of one part: it is
+// an mp_func of those rows only (m is the part's row count, fvec and every
+// dvec[j] point at the part's first row), told which part it computes.
+// Calls for different parts may run at the same time on different threads;
+// calls for one part never overlap and come in the order of a fit on one
+// thread, so a part function may keep state per part (caches of its rows).
+// The fitted values depend on the split, not on the number of threads.
+// With a single part the fit is exactly that of mpfit().
+typedef int (*mp_part_func)(int part, int m, int n, double *x, double *fvec,
+                            double **dvec, void *private_data);
+
+struct mp_parts_struct {
+  int count;           // number of parts, at least 1
+  const int *first;    // count + 1 row indices: 0 = first[0] < first[1] <
+                       // ... < first[count] = m
+  mp_part_func funct;  // residuals of one part
+  int threads;         // threads to run the parts on; 0: one per processor
+};
+typedef struct mp_parts_struct mp_parts;
+
+// As mpfit(), with the residuals of parts->funct. A missing part function
+// gives MP_ERR_FUNC, a split that does not cover the m rows in order
+// MP_ERR_INPUT.
+int mpfit_parts(const mp_parts *parts, int m, int npar, double *xall, mp_par *pars,
+                mp_config *config, void *private_data, mp_result *result);
 
 #ifdef __cplusplus
 }

@@ -13,8 +13,16 @@ namespace mpfit_internal {
 // time, which keeps the work in the cache for m >> n. A pivoted
 // factorisation of r then gives the same R and Q^T f as one of a, up to
 // rounding, and the columns of r have the norms of those of a.
+// The processor unit the reflections run on; the widest available by default.
+enum class TReductionUnit { avx512f, avx2, scalar };
+bool IsReductionUnitAvailable(TReductionUnit unit);
+
 class CRowReduction {
  public:
+  CRowReduction();
+  // The given unit, which must be available.
+  explicit CRowReduction(TReductionUnit unit) : unit_(unit) {}
+
   // Reserves the workspace for n columns.
   void Allocate(int n);
   // r and qf receive n*n and n values; r may be a (written after a is read).
@@ -27,6 +35,7 @@ class CRowReduction {
   static constexpr int kBlockRows = 64;  // rows folded in per block
   void FoldBlock();
 
+  TReductionUnit unit_;
   int n_ = 0;                   // columns of a (f is column n_ of the buffer)
   int ld_ = 0;                  // rows of the buffer: triangle + block
   std::vector<double> buffer_;  // [triangle of (a f); block], by columns

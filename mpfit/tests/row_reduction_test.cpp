@@ -10,6 +10,11 @@
 namespace {
 
 using mpfit_internal::CRowReduction;
+using mpfit_internal::IsReductionUnitAvailable;
+using mpfit_internal::TReductionUnit;
+
+constexpr TReductionUnit kUnits[] = {TReductionUnit::scalar, TReductionUnit::avx2,
+                                     TReductionUnit::avx512f};
 
 // A = Q R with Q orthogonal means R^T R = A^T A and R^T (Q^T f) = A^T f.
 // Columns of very different size reach the scaled sums; row counts below,
@@ -23,10 +28,13 @@ TEST(RowReduction, TriangleKeepsTheNormalEquations) {
       {3, {1, 2, 3, 4}},      {64, {1, 1, 1, 1}},          {201, {1, 1e-3, 1e3, 1}},
       {130, {1, 0, 1, 1}},    {500, {1e-150, 1, 1e150, 1}},
   };
-  std::mt19937 random(3);
-  std::normal_distribution<double> normal;
-  CRowReduction reduction;
-  for (const TCase& c : cases) {
+  for (TReductionUnit unit : kUnits) {
+   if (!IsReductionUnitAvailable(unit)) continue;
+   SCOPED_TRACE(static_cast<int>(unit));
+   std::mt19937 random(3);
+   std::normal_distribution<double> normal;
+   CRowReduction reduction(unit), scalar(TReductionUnit::scalar);
+   for (const TCase& c : cases) {
     SCOPED_TRACE(c.m);
     const int n = 4;
     std::vector<double> a(size_t(c.m) * n), f(c.m), r(n * n, -1.0), qf(n);
@@ -34,6 +42,12 @@ TEST(RowReduction, TriangleKeepsTheNormalEquations) {
       for (int i = 0; i < c.m; ++i) a[size_t(j) * c.m + i] = c.columnScale[j] * normal(random);
     for (double& v : f) v = normal(random);
     reduction.Reduce(c.m, n, a.data(), f.data(), r.data(), qf.data());
+    std::vector<double> rScalar(n * n), qfScalar(n);
+    scalar.Reduce(c.m, n, a.data(), f.data(), rScalar.data(), qfScalar.data());
+    for (int j = 0; j < n; ++j)
+      for (int i = 0; i <= j; ++i)
+        EXPECT_NEAR(r[j * n + i], rScalar[j * n + i],
+                    1e-12 * c.columnScale[j] * std::sqrt(double(c.m)));
     auto column = [&](const std::vector<double>& v, int ld, int j) { return &v[size_t(j) * ld]; };
     for (int j = 0; j < n; ++j) {
       for (int i = j + 1; i < n; ++i) EXPECT_EQ(column(r, n, j)[i], 0.0);
@@ -49,6 +63,7 @@ TEST(RowReduction, TriangleKeepsTheNormalEquations) {
       for (int i = 0; i < n; ++i) rtqf += column(r, n, j)[i] * qf[i];
       EXPECT_LE(std::fabs(rtqf - atf), 1e-12 * c.columnScale[j] * c.m) << j;
     }
+   }
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -173,6 +174,51 @@ TEST_F(PhaseFitFixture, FailedFitsLeaveObjectAndFieldsUnchanged) {
     EXPECT_EQ(std::memcmp(before.value, object.fit.value, sizeof before.value), 0);
     EXPECT_EQ(std::memcmp(fields, pane.fields, sizeof fields), 0);
   }
+}
+
+// Large curves are fitted in parts on all processors. The fit must find what
+// the plain fit of the whole curve finds, to a small fraction of the
+// parameters' errors (the two stop at slightly different points, some
+// thousandths of an error apart), and a non-finite point in a late part must still fail
+// the fit with its message. (The independence from the thread count is held
+// by mpfit's own tests.)
+TEST_F(PhaseFitFixture, LargeCurveFittedInPartsAgreesWithTheWholeFit) {
+  std::vector<TFitPoint> curve = ModelCurve(Truth(), 7500, 0.01);
+  std::mt19937 random(5);
+  std::normal_distribution<double> noise(0.0, 0.01);
+  for (TFitPoint& p : curve) p.value += noise(random);
+  Use(curve);
+  for (bool& f : pane.free) f = true;
+  double start[FitParameterCount];
+  std::memcpy(start, pane.fields, sizeof start);
+  TPhaseFitOutcome outcome;
+  ASSERT_TRUE(FitPhaseCurve(pane, object, io, &outcome));
+  EXPECT_EQ(LastShown().lines[0], "Number of data points: 7500");
+
+  std::vector<TFitPoint> folded(points.size());
+  FoldFitPoints(points.data(), points.size(), folded.data());
+  mp_par pars[FitParameterCount] = {};
+  for (int k = 0; k < FitParameterCount; ++k) {
+    pars[k].limited[0] = pars[k].limited[1] = 1;
+    pars[k].limits[0] = PhaseFitLowerBounds[k];
+    pars[k].limits[1] = PhaseFitUpperBounds[k];
+  }
+  double whole[FitParameterCount], error[FitParameterCount];
+  std::memcpy(whole, start, sizeof whole);
+  mp_result result{};
+  result.xerror = error;
+  ASSERT_GT(mpfit(PhaseCurveResidual, int(folded.size()), FitParameterCount, whole, pars,
+                  nullptr, folded.data(), &result),
+            0);
+  EXPECT_NEAR(outcome.finalChi2, result.bestnorm, 1e-9 * result.bestnorm);
+  for (int k = 0; k < FitParameterCount; ++k)
+    EXPECT_NEAR(pane.fields[k], whole[k], 0.02 * error[k]) << k;
+
+  points[7000].value = NAN;
+  std::memcpy(pane.fields, start, sizeof start);
+  EXPECT_FALSE(FitPhaseCurve(pane, object, io));
+  EXPECT_EQ(LastShown().lines, std::vector<std::string>{"User function produced non-finite values"});
+  EXPECT_EQ(std::memcmp(start, pane.fields, sizeof start), 0);
 }
 
 TEST(FitStatusText, KnownAndUnknownStatusesAndTruncation) {

@@ -40,7 +40,10 @@ CPhaseCurveEvaluator::CPhaseCurveEvaluator(const TFitPoint* folded, std::size_t 
 void CPhaseCurveEvaluator::PrimaryTerms(const TFitParameters& model, double* out) {
   const std::size_t n = count_;
   const double* profile = primary_.Get({model[fpDPri], model[fpGPri]}, n, [&](double* values) {
-    profiles_(primaryDistance_.data(), 0.0, model.priInverseWidth, model[fpGPri], n, values);
+    const double* geometry = primaryGeometry_.Get({model[fpDPri]}, n, [&](double* g) {
+      profiles_.geometry(primaryDistance_.data(), 0.0, model.priInverseWidth, n, g);
+    });
+    profiles_.shape(geometry, model[fpGPri], n, values);
   });
   const double a = model[fpAPri], c = model.priCurvature;
   for (std::size_t i = 0; i < n; ++i) {
@@ -54,7 +57,11 @@ void CPhaseCurveEvaluator::SecondaryTerms(const TFitParameters& model, double* o
   const double centre = model[fpSecPhase];
   const double* profile =
       secondary_.Get({centre, model[fpDSec], model[fpGSec]}, n, [&](double* values) {
-        profiles_(phase_.data(), centre, model.secInverseWidth, model[fpGSec], n, values);
+        const double* geometry =
+            secondaryGeometry_.Get({centre, model[fpDSec]}, n, [&](double* g) {
+              profiles_.geometry(phase_.data(), centre, model.secInverseWidth, n, g);
+            });
+        profiles_.shape(geometry, model[fpGSec], n, values);
       });
   const double a = model[fpASec], c = model.secCurvature;
   for (std::size_t i = 0; i < n; ++i) {

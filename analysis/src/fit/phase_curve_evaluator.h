@@ -1,13 +1,13 @@
 // Residuals of the light-curve model over one fit's points, computed faster
 // than point by point: the sines and cosines of the harmonics are taken once,
-// and the profile of each eclipse (its transcendental part) is recomputed only
-// when its centre, width or shape changed.
+// the geometry of each eclipse profile is recomputed only when the eclipse's
+// centre or width changed, and its profile only when its shape changed too.
 // A call whose parameters differ from those of the last full evaluation in a
 // single parameter (a column of a numeric Jacobian) recomputes only the part
 // of the model that parameter belongs to and adds it to the remembered model:
 // those residuals agree with PhaseCurveResidual to rounding. Every other call
 // evaluates in full. The profiles come from the vector kernel of the
-// processor, which agrees with EclipseProfile to a few ulps; with the scalar
+// processor, which agrees with EclipseProfile to rounding; with the scalar
 // kernel a full evaluation equals PhaseCurveResidual bit for bit.
 #pragma once
 
@@ -49,7 +49,9 @@ class CPhaseCurveEvaluator {
   std::vector<double> primaryDistance_;  // distance from phase 0, wrapped
   std::vector<double> phase_;
   std::vector<double> harmonic_[6];      // sin and cos of harmonic 1, 2, 3
+  CComponentCache<1> primaryGeometry_;   // primary profile geometry, keyed by d
   CComponentCache<2> primary_;           // primary profile, keyed by d and g
+  CComponentCache<2> secondaryGeometry_; // secondary geometry, keyed by phase and d
   CComponentCache<3> secondary_;         // secondary profile, keyed by phase, d and g
 
   // The last full evaluation, which single-parameter calls start from.

@@ -75,13 +75,18 @@ struct TOutcome {
   mp_result result{};
 };
 
-TOutcome FitWhole(Decay& d, mp_par* pars = nullptr) {
-  TOutcome o;
+// The start and the arrays of the report, for a fit of `rows` rows.
+void Prepare(TOutcome& o, std::size_t rows) {
   o.x = {2.0, 0.3, 0.4, 2.0, 0.8};
   o.xerror.resize(kParameters);
-  o.resid.resize(d.t.size());
+  o.resid.resize(rows);
   o.result.xerror = o.xerror.data();
   o.result.resid = o.resid.data();
+}
+
+TOutcome FitWhole(Decay& d, mp_par* pars = nullptr) {
+  TOutcome o;
+  Prepare(o, d.t.size());
   o.status = mpfit(WholeResidual, int(d.t.size()), kParameters, o.x.data(), pars, nullptr, &d,
                    &o.result);
   return o;
@@ -90,11 +95,7 @@ TOutcome FitWhole(Decay& d, mp_par* pars = nullptr) {
 TOutcome FitParts(Decay& d, std::vector<int> first, int threads, mp_par* pars = nullptr) {
   d.first = std::move(first);
   TOutcome o;
-  o.x = {2.0, 0.3, 0.4, 2.0, 0.8};
-  o.xerror.resize(kParameters);
-  o.resid.resize(d.t.size());
-  o.result.xerror = o.xerror.data();
-  o.result.resid = o.resid.data();
+  Prepare(o, d.t.size());
   const mp_parts parts{int(d.first.size()) - 1, d.first.data(), PartResidual, threads};
   o.status = mpfit_parts(&parts, int(d.t.size()), kParameters, o.x.data(), pars, nullptr, &d,
                          &o.result);

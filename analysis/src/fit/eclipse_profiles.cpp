@@ -44,6 +44,22 @@ void ShapeScalar(const double* base, double shape, std::size_t n, double* out) {
 
 // Vector geometry: the logarithm of the base, exactly 0 where the base is 1
 // (beyond the cutoff, or rounded there). A NaN distance is not beyond it.
+// The vector routines finish their last points with these scalar ones.
+void LogBasesScalar(const double* u, double centre, double inverseWidth, std::size_t n,
+                    double* logBase) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const double z = (u[i] - centre) * inverseWidth;
+    logBase[i] = std::fabs(z) > kEclipseCutoff ? 0.0 : std::log(1.0 - std::exp(1.0 - std::cosh(z)));
+  }
+}
+
+// 1 - exp(g log b) with pow's rules where they differ: b = 1 or g = 0 give
+// exactly 1 for the power (also for a NaN g or b), so the profile is 0.
+void ShapesFromLogBasesScalar(const double* logBase, double shape, std::size_t n, double* out) {
+  for (std::size_t i = 0; i < n; ++i)
+    out[i] = (shape == 0.0 || logBase[i] == 0.0) ? 0.0 : 1.0 - std::exp(shape * logBase[i]);
+}
+
 __attribute__((target("avx2,fma"))) void GeometryAvx2(const double* u, double centre,
                                                       double inverseWidth, std::size_t n,
                                                       double* logBase) {
@@ -62,14 +78,9 @@ __attribute__((target("avx2,fma"))) void GeometryAvx2(const double* u, double ce
     const __m256d l = Sleef_logd4_u10avx2(_mm256_sub_pd(one, e));
     _mm256_storeu_pd(logBase + i, _mm256_andnot_pd(beyond, l));
   }
-  for (; i < n; ++i) {
-    const double z = (u[i] - centre) * inverseWidth;
-    logBase[i] = std::fabs(z) > kEclipseCutoff ? 0.0 : std::log(1.0 - std::exp(1.0 - std::cosh(z)));
-  }
+  LogBasesScalar(u + i, centre, inverseWidth, n - i, logBase + i);
 }
 
-// 1 - exp(g log b) with pow's rules where they differ: b = 1 or g = 0 give
-// exactly 1 for the power (also for a NaN g or b), so the profile is 0.
 __attribute__((target("avx2,fma"))) void ShapeAvx2(const double* logBase, double shape,
                                                    std::size_t n, double* out) {
   const __m256d g = _mm256_set1_pd(shape), one = _mm256_set1_pd(1.0);
@@ -86,8 +97,7 @@ __attribute__((target("avx2,fma"))) void ShapeAvx2(const double* logBase, double
     const __m256d power = _mm256_blendv_pd(Sleef_expd4_u10avx2(_mm256_mul_pd(g, l)), one, unit);
     _mm256_storeu_pd(out + i, _mm256_sub_pd(one, power));
   }
-  for (; i < n; ++i)
-    out[i] = (flat || logBase[i] == 0.0) ? 0.0 : 1.0 - std::exp(shape * logBase[i]);
+  ShapesFromLogBasesScalar(logBase + i, shape, n - i, out + i);
 }
 
 __attribute__((target("avx512f"))) void GeometryAvx512(const double* u, double centre,
@@ -108,10 +118,7 @@ __attribute__((target("avx512f"))) void GeometryAvx512(const double* u, double c
     const __m512d l = Sleef_logd8_u10avx512f(_mm512_sub_pd(one, e));
     _mm512_storeu_pd(logBase + i, _mm512_maskz_mov_pd(static_cast<__mmask8>(~beyond), l));
   }
-  for (; i < n; ++i) {
-    const double z = (u[i] - centre) * inverseWidth;
-    logBase[i] = std::fabs(z) > kEclipseCutoff ? 0.0 : std::log(1.0 - std::exp(1.0 - std::cosh(z)));
-  }
+  LogBasesScalar(u + i, centre, inverseWidth, n - i, logBase + i);
 }
 
 __attribute__((target("avx512f"))) void ShapeAvx512(const double* logBase, double shape,
@@ -130,8 +137,7 @@ __attribute__((target("avx512f"))) void ShapeAvx512(const double* logBase, doubl
     const __m512d power = _mm512_mask_mov_pd(Sleef_expd8_u10avx512f(_mm512_mul_pd(g, l)), unit, one);
     _mm512_storeu_pd(out + i, _mm512_sub_pd(one, power));
   }
-  for (; i < n; ++i)
-    out[i] = (flat || logBase[i] == 0.0) ? 0.0 : 1.0 - std::exp(shape * logBase[i]);
+  ShapesFromLogBasesScalar(logBase + i, shape, n - i, out + i);
 }
 
 }  // namespace

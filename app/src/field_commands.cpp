@@ -34,19 +34,6 @@ class CStatusBarProgress : public ombrix_data::IFieldLoadProgress {
   vwin::CStatusBar& bar_;  // the window's, not owned
 };
 
-// The folder part of a file path ("/a/b.ofd" -> "/a").
-std::string FolderOf(const char* path) {
-  char folder[kPathHigh + 1] = {};
-  char name[kPathHigh + 1] = {};
-  FIOR::SplitPathA(kPathHigh, path, kPathHigh, folder, kPathHigh, name);
-  return std::string(folder, Str::LengthA(kPathHigh, folder));
-}
-
-void CopyPath(char (&to)[kPathHigh + 1], const std::string& from) {
-  std::memset(to, 0, sizeof to);
-  Str::CopyA(kPathHigh, to, kAny, from.c_str());
-}
-
 }  // namespace
 
 void COmbrix::FindProgramFolder() {

@@ -11,6 +11,7 @@
 #include <corekit/vcrypt.hpp>
 #include <corekit/vscan.hpp>
 #include <runbase/fio.h>
+#include <runbase/fior.h>
 #include <runbase/str.h>
 
 namespace ombrix_app {
@@ -459,6 +460,18 @@ void DecodePassword(const char* hex, char (&password)[kPasswordHigh + 1]) {
   vcrypt::DBuffer(4, block, kPasswordBlock, 8, key, 0, nullptr);
   block[kPasswordBlock - 1] = 0;
   Str::CopyA(kPasswordHigh, password, kPasswordBlock - 1, reinterpret_cast<const char*>(block));
+}
+
+std::string FolderOf(const char* path) {
+  char folder[kPathHigh + 1] = {};
+  char name[kPathHigh + 1] = {};
+  FIOR::SplitPathA(kPathHigh, path, kPathHigh, folder, kPathHigh, name);
+  return std::string(folder, Str::LengthA(kPathHigh, folder));
+}
+
+void CopyPath(char (&to)[kPathHigh + 1], const std::string& from) {
+  std::memset(to, 0, sizeof to);
+  Str::CopyA(kPathHigh, to, kAny, from.c_str());
 }
 
 }  // namespace ombrix_app

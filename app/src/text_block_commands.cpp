@@ -55,7 +55,8 @@ const TBlockCommand* FindBlockCommand(std::uint32_t command) {
   return nullptr;
 }
 
-// Asks for the file, starting at and storing "LastFitAndOffsetPath".
+// Asks for the file, starting in the folder of "LastFitAndOffsetPath" and
+// storing the chosen file's folder there.
 bool ChooseFile(const TBlockCommand& c, TSettings& settings, char (&path)[kPathHigh + 1]) {
   std::memcpy(path, settings.lastFitAndOffsetPath, sizeof path);
   const int high = static_cast<int>(kPathHigh);
@@ -66,7 +67,7 @@ bool ChooseFile(const TBlockCommand& c, TSettings& settings, char (&path)[kPathH
       vdlg::DoMessageBox(c.confirmCaption, c.confirmLine, "will be replaced from chosen file.",
                          "Do you want to continue?", vdlg::mbYesNo, vstock::siQuestion) != vdlg::mrYes)
     return false;
-  std::memcpy(settings.lastFitAndOffsetPath, path, sizeof path);
+  CopyPath(settings.lastFitAndOffsetPath, FolderOf(path));
   return true;
 }
 

@@ -19,7 +19,7 @@ class TextBlockTest : public PaneTest {
     PaneTest::SetUp();
     vcom::SetClipboardProvider(&clipboard);
     folder = config.root / "blocks";
-    std::filesystem::create_directories(folder);
+    std::filesystem::create_directories(folder / "other");
     std::strcpy(window.settings.lastFitAndOffsetPath, folder.c_str());
     a = AddObject("A");
     b = AddObject("B");
@@ -59,7 +59,9 @@ const Texts kFitConfirm{"Load fit parameters", "Fit parameters of selected objec
 const Texts kOffsetsConfirm{"Load series offsets", "Offsets of selected object series",
                             "will be replaced from chosen file.", "Do you want to continue?"};
 
-TEST_F(TextBlockTest, SaveCommandsShowTheirFileDialogAndStoreThePath) {
+// Each dialog starts in the folder of the last block file; the setting keeps
+// the folder of the chosen file, not the file.
+TEST_F(TextBlockTest, SaveCommandsShowTheirFileDialogAndStoreTheFolder) {
   AddSeries(a, 2459001.0);
   window.pane.RefreshSeriesList();
   struct TCase {
@@ -71,7 +73,8 @@ TEST_F(TextBlockTest, SaveCommandsShowTheirFileDialogAndStoreThePath) {
   const TCase cases[] = {
       {cmSaveFit, "Save fit parameters", "fit.txt", "OmbrixFitParameters\r\n"},
       {cmSaveObjectData, "Save object data", "object.txt", "OmbrixObjectData\r\n"},
-      {cmSaveOffsets, "Save series offsets", "offsets.txt", "OmbrixSeriesOffsets\r\n2459001 = 0\r\n"},
+      {cmSaveOffsets, "Save series offsets", "other/offsets.txt",
+       "OmbrixSeriesOffsets\r\n2459001 = 0\r\n"},
   };
   std::string start = folder.string();
   for (const TCase& c : cases) {
@@ -85,15 +88,15 @@ TEST_F(TextBlockTest, SaveCommandsShowTheirFileDialogAndStoreThePath) {
     EXPECT_EQ(d.filters, kTextFilters);
     EXPECT_EQ(d.path, start);
     EXPECT_EQ(Read(File(c.file)).rfind(c.keyword, 0), 0u) << Read(File(c.file));
-    EXPECT_EQ(window.settings.lastFitAndOffsetPath, File(c.file));
-    start = File(c.file);
+    start = std::filesystem::path(File(c.file)).parent_path().string();
+    EXPECT_EQ(window.settings.lastFitAndOffsetPath, start);
   }
 
   // Cancel writes nothing and keeps the setting.
   dialogs.Clear();
   dialogs.AnswerCancel();
   window.Command(cmSaveFit);
-  EXPECT_EQ(window.settings.lastFitAndOffsetPath, File("offsets.txt"));
+  EXPECT_EQ(window.settings.lastFitAndOffsetPath, (folder / "other").string());
   EXPECT_FALSE(window.IsModified());
 }
 

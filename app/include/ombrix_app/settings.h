@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include <ombrix_field/filters.h>
 
@@ -50,6 +51,12 @@ struct TSettings {
 // Every setting to its default; spacing is the DPI-scaled gap s of the
 // splitter defaults (6 pixels at 96 dpi).
 void SetDefaults(TSettings& s, std::int32_t spacing);
+
+// The folder part of a file path ("/a/b.ofd" -> "/a"), as the "Last...Path"
+// settings keep it.
+std::string FolderOf(const char* path);
+// Replaces a path setting by text, cut to kPathHigh characters.
+void CopyPath(char (&to)[kPathHigh + 1], const std::string& from);
 
 // The recent-files list: at most eight full paths, newest first.
 inline constexpr std::uint32_t kRecentMax = 8;

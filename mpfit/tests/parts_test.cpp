@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "mpfit/mpfit.h"
@@ -131,6 +132,22 @@ TEST(MpfitParts, EqualsMpfitWhereTheSplitCannotMatter) {
 
   Decay tall(5000);
   ExpectSameBits(FitParts(tall, {0, 5000}, 2), FitWhole(tall));
+}
+
+// The derivative check compares whole columns, gathered from all parts: its
+// printout is that of mpfit() line for line.
+TEST(MpfitParts, DerivativeCheckPrintsTheWholeColumns) {
+  std::vector<mp_par> pars(kParameters);
+  pars[4] = mp_par{0, {0, 0}, {0, 0}, nullptr, 0, 0, 3, 1, 0, 0};
+  Decay whole(90), parted(90);
+  testing::internal::CaptureStdout();
+  FitWhole(whole, pars.data());
+  const std::string expected = testing::internal::GetCapturedStdout();
+  testing::internal::CaptureStdout();
+  FitParts(parted, {0, 30, 60, 90}, 3, pars.data());
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(expected.find("\n        89 "), std::string::npos);
+  EXPECT_EQ(printed, expected);
 }
 
 // A tall problem in parts: the same bits on one, two and five threads, and

@@ -1,9 +1,21 @@
 #include "part_workers.h"
 
+#include <system_error>
+
 namespace mpfit_internal {
 
+// When the system refuses a thread, the parts run on those it gave: the
+// results do not depend on how many there are.
 CPartWorkers::CPartWorkers(int threads) {
-  for (int t = 1; t < threads; ++t) threads_.emplace_back([this] { WorkerLoop(); });
+  // Reserved first: a failed allocation must not leave running threads behind.
+  if (threads > 1) threads_.reserve(static_cast<std::size_t>(threads - 1));
+  for (int t = 1; t < threads; ++t) {
+    try {
+      threads_.emplace_back([this] { WorkerLoop(); });
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
 }
 
 CPartWorkers::~CPartWorkers() {

@@ -16,7 +16,8 @@ namespace mpfit_internal {
 
 class CPartWorkers {
  public:
-  // threads: how many run the parts, the caller included; 1 runs them inline.
+  // threads: how many run the parts, the caller included; 1 runs them inline,
+  // as does a system that gives no further thread.
   explicit CPartWorkers(int threads = 1);
   ~CPartWorkers();
   CPartWorkers(const CPartWorkers&) = delete;

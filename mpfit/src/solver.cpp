@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
-#include <system_error>
 
 #include <cminpack.h>
 
@@ -82,12 +81,7 @@ void Solver::AllocateParts() {
     stacked_.resize(size_t(count) * n_ * n_);
     stackedF_.resize(size_t(count) * n_);
   }
-  // Without threads the parts simply run one after the other.
-  try {
-    workers_ = std::make_unique<CPartWorkers>(p_.threads);
-  } catch (const std::system_error&) {
-    workers_ = std::make_unique<CPartWorkers>(1);
-  }
+  workers_ = std::make_unique<CPartWorkers>(p_.threads);
 }
 
 int Solver::Run(double* xall, mp_result* result) {

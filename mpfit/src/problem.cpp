@@ -76,16 +76,12 @@ bool InsideLimits(const Problem& p, int j, double x) {
   return !(p.hasLower[j] && x < p.lower[j]) && !(p.hasUpper[j] && x > p.upper[j]);
 }
 
-}  // namespace
-
-int PrepareProblem(mp_func funct, int m, int npar, const double* xall,
-                   const mp_par* pars, const mp_config* config,
-                   void* privateData, Problem& problem) {
-  if (funct == nullptr) return MP_ERR_FUNC;
+// Everything but the residual function, which the caller has checked.
+int PrepareRowsAndParameters(int m, int npar, const double* xall, const mp_par* pars,
+                             const mp_config* config, void* privateData, Problem& problem) {
   if (m <= 0) return MP_ERR_NPOINTS;
   if (xall == nullptr || npar < 0) return MP_ERR_INPUT;
   if (npar == 0) return MP_ERR_NFREE;
-  problem.function = funct;
   problem.privateData = privateData;
   problem.m = m;
   problem.npar = npar;
@@ -110,8 +106,6 @@ int PrepareProblem(mp_func funct, int m, int npar, const double* xall,
   return 1;
 }
 
-namespace {
-
 bool SplitCoversRows(const mp_parts& parts, int m) {
   if (parts.count < 1 || parts.first == nullptr) return false;
   if (parts.first[0] != 0 || parts.first[parts.count] != m) return false;
@@ -120,22 +114,24 @@ bool SplitCoversRows(const mp_parts& parts, int m) {
   return true;
 }
 
-// Any non-null function passes the common checks; the part function is the
-// one called.
-int NeverCalled(int, int, double*, double*, double**, void*) { return MP_ERR_FUNC; }
-
 }  // namespace
+
+int PrepareProblem(mp_func funct, int m, int npar, const double* xall,
+                   const mp_par* pars, const mp_config* config,
+                   void* privateData, Problem& problem) {
+  if (funct == nullptr) return MP_ERR_FUNC;
+  problem.function = funct;
+  return PrepareRowsAndParameters(m, npar, xall, pars, config, privateData, problem);
+}
 
 int PreparePartsProblem(const mp_parts* parts, int m, int npar, const double* xall,
                         const mp_par* pars, const mp_config* config, void* privateData,
                         Problem& problem) {
   if (parts == nullptr || parts->funct == nullptr) return MP_ERR_FUNC;
-  const int status =
-      PrepareProblem(NeverCalled, m, npar, xall, pars, config, privateData, problem);
+  problem.partFunction = parts->funct;
+  const int status = PrepareRowsAndParameters(m, npar, xall, pars, config, privateData, problem);
   if (status != 1) return status;
   if (!SplitCoversRows(*parts, m) || parts->threads < 0) return MP_ERR_INPUT;
-  problem.function = nullptr;
-  problem.partFunction = parts->funct;
   problem.partFirst.assign(parts->first, parts->first + parts->count + 1);
   const int processors = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
   problem.threads = std::min(parts->count, parts->threads > 0 ? parts->threads : processors);

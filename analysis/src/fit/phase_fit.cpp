@@ -57,19 +57,15 @@ class CPartedPhaseCurve {
   std::vector<CPhaseCurveEvaluator> evaluators_;
 };
 
-// The fit of the folded points from x, in parts when there are many.
+// The fit of the folded points from x, in parts when there are many (a
+// single part is exactly the plain fit).
 int RunPhaseCurveFit(const std::vector<TFitPoint>& folded, double* x, mp_par* pars,
                      mp_config* config, mp_result* fit) {
-  const int m = static_cast<int>(folded.size());
   const std::size_t partCount = std::clamp<std::size_t>(folded.size() / kPointsPerPart, 1, kMaxParts);
-  if (partCount == 1) {
-    CPhaseCurveEvaluator evaluator(folded.data(), folded.size());
-    return mpfit(CPhaseCurveEvaluator::Residual, m, FitParameterCount, x, pars, config,
-                 &evaluator, fit);
-  }
   CPartedPhaseCurve curve(folded, partCount);
   const mp_parts parts = curve.Parts();
-  return mpfit_parts(&parts, m, FitParameterCount, x, pars, config, &curve, fit);
+  return mpfit_parts(&parts, static_cast<int>(folded.size()), FitParameterCount, x, pars, config,
+                     &curve, fit);
 }
 
 }  // namespace

@@ -6,14 +6,20 @@
 #     [PRIVATE_LINKS <target>...]
 #     [TEST_LINKS <target>...]   extra libraries for the test program
 #     [TEST_ENV <VAR=value>...]  environment of the tests
+#     [TEST_LABEL unit|ui]       label of the library's tests (default unit)
+#     [SLOW_TESTS <filter>]      gtest filter of tests labelled slow
+#     [REALDATA_TESTS <filter>]  gtest filter of tests on real observations
 #     [NO_SANITIZE_TESTS])       skip the tests in sanitizer builds
 #
 # Builds the library from the calling folder's src/, exports include/, and adds
-#   tests/*.cpp  -> <target>_tests, discovered by CTest and labelled <target>;
+#   tests/*.cpp  -> <target>_tests, discovered by CTest and labelled <target>
+#                   and unit, ui, slow or realdata, each label with its timeout;
+#                   every test runs with HOME and the XDG folders in a private
+#                   tree (the test main of testsupport/ makes one per process);
 #   ${CMAKE_SOURCE_DIR}/bench/<target>/*.cpp -> bench_<target>_<name> programs;
 #   fuzz/*.cpp   -> fuzz_<name> libFuzzer programs (OMBRIX_FUZZ builds only).
 function(ombrix_add_library target kind)
-  cmake_parse_arguments(ARG "NO_SANITIZE_TESTS" "" "SOURCES_GLOB;TESTS_GLOB;FUZZ_GLOB;LINKS;PRIVATE_LINKS;TEST_LINKS;TEST_ENV" ${ARGN})
+  cmake_parse_arguments(ARG "NO_SANITIZE_TESTS" "TEST_LABEL;SLOW_TESTS;REALDATA_TESTS" "SOURCES_GLOB;TESTS_GLOB;FUZZ_GLOB;LINKS;PRIVATE_LINKS;TEST_LINKS;TEST_ENV" ${ARGN})
   if(NOT ARG_SOURCES_GLOB)
     set(ARG_SOURCES_GLOB src/*.cpp)
   endif()
@@ -42,15 +48,18 @@ function(ombrix_add_library target kind)
       target_include_directories(${target}_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src
                                                          ${CMAKE_CURRENT_SOURCE_DIR}/tests)
       target_link_libraries(${target}_tests PRIVATE ${target} ${ARG_TEST_LINKS}
-                            GTest::gtest GTest::gmock GTest::gtest_main)
+                            ombrix_testsupport_main)
       target_compile_definitions(${target}_tests PRIVATE
         OMBRIX_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/tests/data"
         OMBRIX_SHARED_DATA="${CMAKE_SOURCE_DIR}/../shared/data")
-      set(env QT_QPA_PLATFORM=offscreen ${ARG_TEST_ENV})
-      gtest_discover_tests(${target}_tests
-        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-        PROPERTIES LABELS ${target} ENVIRONMENT "${env}"
-        DISCOVERY_TIMEOUT 60)
+      if(NOT ARG_TEST_LABEL)
+        set(ARG_TEST_LABEL unit)
+      endif()
+      set(home ${CMAKE_BINARY_DIR}/test-home/${target})
+      file(MAKE_DIRECTORY ${home}/home ${home}/config ${home}/data ${home}/cache)
+      set(env QT_QPA_PLATFORM=offscreen HOME=${home}/home XDG_CONFIG_HOME=${home}/config
+              XDG_DATA_HOME=${home}/data XDG_CACHE_HOME=${home}/cache ${ARG_TEST_ENV})
+      ombrix_discover_tests(${target} "${env}" ${ARG_TEST_LABEL} "${ARG_SLOW_TESTS}" "${ARG_REALDATA_TESTS}")
     endif()
   endif()
 
@@ -75,4 +84,35 @@ function(ombrix_add_library target kind)
       target_link_libraries(fuzz_${name} PRIVATE ${target} ${ARG_TEST_LINKS})
     endforeach()
   endif()
+endfunction()
+
+# Timeouts in seconds of the test labels.
+set(OMBRIX_TEST_TIMEOUT_unit 60)
+set(OMBRIX_TEST_TIMEOUT_ui 60)
+set(OMBRIX_TEST_TIMEOUT_slow 300)
+set(OMBRIX_TEST_TIMEOUT_realdata 120)
+
+# Registers the tests of <target>_tests with CTest: those matching the slow
+# and real-data filters under those labels, the others under `label`.
+function(ombrix_discover_tests target env label slow_filter realdata_filter)
+  set(rest "")
+  foreach(kind slow realdata)
+    set(filter "${${kind}_filter}")
+    if(filter)
+      gtest_discover_tests(${target}_tests TEST_FILTER "${filter}"
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        PROPERTIES LABELS "${target};${kind}" ENVIRONMENT "${env}" TIMEOUT ${OMBRIX_TEST_TIMEOUT_${kind}}
+        DISCOVERY_TIMEOUT 60)
+      string(APPEND rest ":${filter}")
+    endif()
+  endforeach()
+  if(rest)
+    set(rest "-${rest}")
+    string(REPLACE "-:" "-" rest "${rest}")
+    set(rest TEST_FILTER "*${rest}")
+  endif()
+  gtest_discover_tests(${target}_tests ${rest}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES LABELS "${target};${label}" ENVIRONMENT "${env}" TIMEOUT ${OMBRIX_TEST_TIMEOUT_${label}}
+    DISCOVERY_TIMEOUT 60)
 endfunction()

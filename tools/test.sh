@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs all tests:
-#   1. the full build (GUI included) with its CTest suite;
-#   2. the libraries without GUI under AddressSanitizer and UBSan;
-#   3. every fuzz target for a bounded time (OMBRIX_FUZZ_SECONDS, default 30).
+#   1. the full build (GUI included) with its CTest suite, run once in the C
+#      locale and once in a decimal-comma locale (de_DE.UTF-8);
+#   2. the numeric libraries built with clang, with their tests;
+#   3. the libraries without GUI under AddressSanitizer and UBSan;
+#   4. every fuzz target for a bounded time (OMBRIX_FUZZ_SECONDS, default 30).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -12,7 +14,18 @@ fuzz_seconds=${OMBRIX_FUZZ_SECONDS:-30}
 echo "== build and test"
 cmake -S . -B build -G Ninja -DOMBRIX_TESTS=ON -DOMBRIX_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300
+LC_ALL=C ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300
+
+echo "== the same tests in a decimal-comma locale"
+LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300
+
+echo "== numeric libraries built with clang"
+numeric="runbase corekit mpfit ombrix_model ombrix_field ombrix_analysis"
+cmake -S . -B build-clang -G Ninja -DOMBRIX_TESTS=ON -DOMBRIX_GUI=OFF \
+      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build build-clang -j "$jobs" --target $(printf '%s_tests ' $numeric)
+ctest --test-dir build-clang --output-on-failure -j "$jobs" --timeout 300 \
+      -L "^($(echo $numeric | tr ' ' '|'))\$"
 
 echo "== sanitizer build and test (libraries without GUI)"
 cmake -S . -B build-asan -G Ninja -DOMBRIX_TESTS=ON -DOMBRIX_GUI=OFF -DOMBRIX_SANITIZE=ON \

@@ -10,6 +10,8 @@
 
 #include <corekit/vcrypt.hpp>
 #include <corekit/vscan.hpp>
+#include <runbase/fixed_text.h>
+#include <runbase/machine.h>
 #include <runbase/fio.h>
 #include <runbase/fior.h>
 #include <runbase/str.h>
@@ -102,7 +104,7 @@ const T& Field(const TSettings& s, const TKey& k) {
 }
 
 // Text of a fixed array that may be full without terminator.
-std::string Text(std::uint32_t high, const char* s) { return std::string(s, Str::LengthA(high, s)); }
+std::string Text(std::uint32_t high, const char* s) { return std::string(FixedText::View(high, s)); }
 
 // Reads one typed key through a key-file or registry scanner; a missing or
 // unreadable key keeps the current value.
@@ -344,13 +346,8 @@ void RecentLabel(std::uint32_t position, const char* compressedPath, char (&labe
 }
 
 bool SettingsFilePath(char (&path)[kPathHigh + 1]) {
-  std::string config;
-  if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x)
-    config = x;
-  else if (const char* h = std::getenv("HOME"); h && *h)
-    config = std::string(h) + "/.config";
-  else
-    return false;
+  const std::string config = machine::ConfigFolder();
+  if (config.empty()) return false;
   const std::string file = config + "/OMBRIX/ombrix.ini";
   if (file.size() > kPathHigh) return false;
   std::memset(path, 0, sizeof path);

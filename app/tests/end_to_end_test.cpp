@@ -12,7 +12,7 @@
 #include "ombrix_app/commands.h"
 #include "ombrix_app/ombrix.h"
 #include "ombrix_app/shell_dialogs.h"
-#include "temp_config.h"
+#include <ombrix_testsupport/temp_folder.h>
 
 using namespace ombrix_app;
 
@@ -31,7 +31,7 @@ void Pump() {
 }
 
 TEST(EndToEnd, FirstStartLoadsAFieldWithItsSeries) {
-  CTempConfig config;
+  ombrix_test::CTempConfig config;
   vdlg::CScriptedDialogs dialogs;
   view::CBackground background;
   ASSERT_TRUE(background.Init("OMBRIX"));
@@ -113,7 +113,7 @@ TEST(EndToEnd, FirstRecentFileOfANewcomerOpensTheSampleField) {
   const std::string repository = std::filesystem::canonical(kData + "/../../..").string();
   const std::string sample = repository + "/samples/field/sample.ofd";
   ASSERT_TRUE(std::filesystem::exists(sample));
-  CTempConfig config;
+  ombrix_test::CTempConfig config;
   config.WriteIni("[OMBRIX]\nRootPath = " + repository + "/\n[MRUfiles]\n0 = " + sample + "\n");
   vdlg::CScriptedDialogs dialogs;
   view::CBackground background;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ombrix_app/ombrix.h"
-#include "temp_config.h"
+#include <ombrix_testsupport/temp_folder.h>
 
 class PaneTest : public ::testing::Test {
  protected:
@@ -80,7 +80,7 @@ class PaneTest : public ::testing::Test {
     });
   }
 
-  CTempConfig config;
+  ombrix_test::CTempConfig config;
   vdlg::CScriptedDialogs dialogs;
   view::CBackground background;
   ombrix_app::COmbrix window;

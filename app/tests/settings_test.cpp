@@ -1,6 +1,6 @@
 #include "ombrix_app/settings.h"
 
-#include "temp_config.h"
+#include <ombrix_testsupport/temp_folder.h>
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ class SettingsTest : public ::testing::Test {
   void Load() { LoadSettings(s, recent, filters); }
   bool Save() { return SaveSettings(s, recent, filters); }
 
-  CTempConfig config;
+  ombrix_test::CTempConfig config;
   TSettings s;
   CRecentFiles recent;
   ombrix_data::CFilterTable filters;

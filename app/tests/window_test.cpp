@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ombrix_app/commands.h"
-#include "temp_config.h"
+#include <ombrix_testsupport/temp_folder.h>
 
 using namespace ombrix_app;
 
@@ -31,7 +31,7 @@ class WindowTest : public ::testing::Test {
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
   }
 
-  CTempConfig config;
+  ombrix_test::CTempConfig config;
   vdlg::CScriptedDialogs dialogs;
   view::CBackground background;
   COmbrix window;

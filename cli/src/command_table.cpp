@@ -9,34 +9,26 @@ namespace ombrix_cli {
 
 extern const TCliCommand HjdCommand;
 extern const TCliCommand JsonCommand;
-#ifdef OMBRIX_CLI_WITH_FIELD
 extern const TCliCommand SeriesCommand;
 extern const TCliCommand FieldCommand;
 extern const TCliCommand ResaveCommand;
-#endif
-#ifdef OMBRIX_CLI_WITH_ANALYSIS
 extern const TCliCommand FitCommand;
 extern const TCliCommand MinimumCommand;
 extern const TCliCommand FrequencyCommand;
 extern const TCliCommand PeriodMinimaCommand;
-#endif
 
 namespace {
 
 const TCliCommand* const kCommands[] = {
     &HjdCommand,
     &JsonCommand,
-#ifdef OMBRIX_CLI_WITH_FIELD
     &SeriesCommand,
     &FieldCommand,
     &ResaveCommand,
-#endif
-#ifdef OMBRIX_CLI_WITH_ANALYSIS
     &FitCommand,
     &MinimumCommand,
     &FrequencyCommand,
     &PeriodMinimaCommand,
-#endif
 };
 
 }  // namespace

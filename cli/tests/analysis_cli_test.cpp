@@ -1,5 +1,4 @@
 // The fitting and period subcommands on a small field of real series.
-#ifdef OMBRIX_CLI_WITH_ANALYSIS
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -286,4 +285,3 @@ TEST(FitWindow, PhasesFallIntoTheQuarterLeadingCycle) {
 }  // namespace
 }  // namespace ombrix_cli
 
-#endif

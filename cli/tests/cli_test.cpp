@@ -115,7 +115,6 @@ TEST(Cli, HjdPrintsEightDecimalsForEitherNotation) {
   EXPECT_EQ(RunWords({"hjd", "2455000.5", "12.501416666666667", "-5.5"}).out, expected);
 }
 
-#ifdef OMBRIX_CLI_WITH_FIELD
 
 std::string WriteTemporary(const std::string& name, const std::string& text) {
   const std::string path = testing::TempDir() + name;
@@ -176,7 +175,6 @@ TEST(CliSeries, UnreadableFilesExitWithOne) {
   EXPECT_EQ(RunWords({"series"}).status, kExitUsage);
 }
 
-#endif
 
 }  // namespace
 }  // namespace ombrix_cli

@@ -15,9 +15,7 @@
 
 #include "ombrix_samples/sample_field.h"
 #include "sample_random.h"
-#ifdef OMBRIX_SAMPLES_WITH_CLI
 #include <ombrix_cli/command.h>
-#endif
 
 namespace ombrix_samples {
 namespace {
@@ -118,7 +116,6 @@ TEST(SampleRandom, UniformNeverZeroAndNormalHasUnitSpread) {
   for (int i = 0; i < 10; ++i) EXPECT_EQ(a.Normal(), b.Normal());
 }
 
-#ifdef OMBRIX_SAMPLES_WITH_CLI
 struct TCliRun {
   int status;
   std::string out, err;
@@ -161,7 +158,6 @@ TEST(SampleField, PeriodsComeBackFromTheSeriesAndTheMinima) {
   ASSERT_EQ(std::sscanf(minima.out.c_str() + best, "\nperiod %lf", &period), 1);
   EXPECT_NEAR(period, 1.0723456, 1e-4);
 }
-#endif
 
 }  // namespace
 }  // namespace ombrix_samples

@@ -56,13 +56,6 @@ namespace vcont {
 
 void Init_() { view::Init_(); }
 
-void CopyOut(const std::string& text, int high, char* out) {
-  if (!out || high < 0) return;
-  size_t n = std::min(text.size(), static_cast<size_t>(high) + 1);
-  std::memcpy(out, text.data(), n);
-  if (n <= static_cast<size_t>(high)) out[n] = 0;
-}
-
 void CControl::Notify(int notify) {
   vcore::TEvent e;
   e.kind = vcore::evControl;

@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QThread>
 
+#include <clocale>
 #include <atomic>
 #include <mutex>
 #include <unordered_map>
@@ -103,6 +104,10 @@ void EnsureApp() {
   if (QCoreApplication::instance()) return;
   g_app = new QApplication(g_argc, g_argv);
   QApplication::setApplicationName("OMBRIX");
+  // Qt sets the process locale from the environment; numbers written to
+  // files, the clipboard and the network must keep the point as decimal
+  // separator, so the C library's numeric conversions stay in the C locale.
+  std::setlocale(LC_NUMERIC, "C");
 }
 
 vcore::THandle RegisterPeer(view::CEventHandler* owner) {

@@ -19,6 +19,8 @@
 
 #include "painter.h"
 #include "qtpeer.h"
+#include <runbase/fixed_text.h>
+
 #include "winkit/vcont.h"
 #include "winkit/vimage.h"
 
@@ -30,7 +32,9 @@ void Init_() { vcore::Init_(); }
 
 namespace {
 
-void SetError(int high, char* out, const std::string& text) { vcont::CopyOut(text, high, out); }
+void SetError(int high, char* out, const std::string& text) {
+  if (high >= 0) FixedText::Assign(static_cast<uint32_t>(high), out, text);
+}
 
 int WriteToVector(GifFileType* gif, const GifByteType* data, int length) {
   auto* out = static_cast<std::vector<byte>*>(gif->UserData);

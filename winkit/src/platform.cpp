@@ -9,21 +9,16 @@
 
 #include "winkit/vdlg.h"
 
-#if WINKIT_WITH_COREKIT
 #include <corekit/clipboard.hpp>
-#endif
-#if WINKIT_WITH_RUNBASE
 #include <runbase/diag.h>
-#endif
 
 namespace winkit_qt {
 namespace {
 
-[[maybe_unused]] bool OnGuiThread() {
+bool OnGuiThread() {
   return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
-#if WINKIT_WITH_COREKIT
 // The desktop clipboard. The toolkit's clipboard belongs to the GUI thread;
 // calls from other threads fail as an unopenable clipboard would.
 class QtClipboard : public vcom::CClipboardProvider {
@@ -41,9 +36,7 @@ class QtClipboard : public vcom::CClipboardProvider {
     return true;
   }
 };
-#endif
 
-#if WINKIT_WITH_RUNBASE
 // Fatal messages (out of memory) as a warning box; off the GUI thread, where
 // no box can be shown, on standard error.
 void ShowFatal(const char* caption, const char* text) {
@@ -57,19 +50,14 @@ void ShowFatal(const char* caption, const char* text) {
 // Diagnostics go through the toolkit's message log (standard error unless
 // a handler is installed).
 void Diagnostic(const char* text) { qDebug("%s", text ? text : ""); }
-#endif
 
 }  // namespace
 
 void InstallPlatformHooks() {
-#if WINKIT_WITH_COREKIT
   static QtClipboard clipboard;  // lives as long as the program
   vcom::SetClipboardProvider(&clipboard);
-#endif
-#if WINKIT_WITH_RUNBASE
   Diag::SetMessageHook(ShowFatal);
   Diag::SetChannel(Diagnostic);
-#endif
 }
 
 }  // namespace winkit_qt

@@ -18,6 +18,8 @@
 
 #include "painter.h"
 #include "qtpeer.h"
+#include <runbase/fixed_text.h>
+
 #include "winkit/vcont.h"
 #include "winkit/vdlg.h"
 #include "winkit/vtool.h"
@@ -466,7 +468,7 @@ void CompressPathToLength(const char* path, int maxLength, int high, char* out) 
       r = p.substr(0, keep) + dots + name;
     }
   }
-  vcont::CopyOut(r, high, out);
+  if (high >= 0) FixedText::Assign(static_cast<uint32_t>(high), out, r);
 }
 
 }  // namespace vwin

@@ -1,5 +1,6 @@
 // Off-screen drawing and image files.
 #include <gtest/gtest.h>
+#include <ombrix_testsupport/temp_folder.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -18,12 +19,7 @@ namespace fs = std::filesystem;
 
 class ImageTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    vcore::Init_();
-    dir = fs::temp_directory_path() / ("winkit_image_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
+  void SetUp() override { vcore::Init_(); }
   // A 37 x 23 picture: paper white, a red block and a blue line.
   static vimage::CImage Sample() {
     vgr::CMemoryContext dc;
@@ -36,7 +32,8 @@ class ImageTest : public ::testing::Test {
     EXPECT_TRUE(dc.CopyToImage(img));
     return img;
   }
-  fs::path dir;
+  ombrix_test::CTempFolder folder{"winkit-image"};  // removed after the test
+  const fs::path dir = folder.Root();
 };
 
 TEST_F(ImageTest, ColoursKeepRedInTheLowByteAndPixelsAreBlueGreenRedAlpha) {

@@ -5,13 +5,15 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
 #include "winkit/vcore.h"
 #include "winkit/vdlg.h"
 
-#if WINKIT_WITH_COREKIT
 #include <corekit/clipboard.hpp>
 
 TEST(Platform, ClipboardTextGoesThroughTheDesktopClipboard) {
@@ -27,9 +29,7 @@ TEST(Platform, ClipboardTextGoesThroughTheDesktopClipboard) {
   std::thread([&] { fromWorker = vcom::ClipboardProvider().SetText("x", 1); }).join();
   EXPECT_FALSE(fromWorker);
 }
-#endif
 
-#if WINKIT_WITH_RUNBASE
 #include <runbase/diag.h>
 
 TEST(Platform, FatalMessagesBecomeWarningBoxes) {
@@ -41,4 +41,17 @@ TEST(Platform, FatalMessagesBecomeWarningBoxes) {
   EXPECT_EQ(script.Shown()[0].lines, std::vector<std::string>{"Not enough memory"});
   EXPECT_EQ(script.Shown()[0].icon, vstock::siRedExclamation);
 }
-#endif
+
+// The toolkit takes the process locale from the environment; numbers that
+// the C library formats and reads for files must still use the point.
+TEST(Platform, NumbersKeepTheDecimalPointUnderADecimalCommaLocale) {
+  if (QCoreApplication::instance()) GTEST_SKIP() << "the toolkit was started by an earlier test";
+  ::setenv("LC_ALL", "de_DE.UTF-8", 1);
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+  vcore::Init_();
+  char text[32];
+  std::snprintf(text, sizeof text, "%.7f", 2459000.1234567);
+  EXPECT_STREQ(text, "2459000.1234567");
+  EXPECT_EQ(std::strtod("0.5", nullptr), 0.5);
+  std::setlocale(LC_ALL, "C");
+}

@@ -7,12 +7,14 @@
 #include <string>
 
 #include <ombrix_field/filters.h>
+#include <ombrix_field/records.h>
 
 namespace ombrix_app {
 
-inline constexpr std::uint32_t kPathHigh = 259;
+// Paths and user names are the field model's sizes.
+inline constexpr std::uint32_t kPathHigh = ombrix_data::kPathHigh;
 inline constexpr std::uint32_t kMaskHigh = 1023;
-inline constexpr std::uint32_t kUserHigh = 63;
+inline constexpr std::uint32_t kUserHigh = ombrix_data::kUserNameHigh;
 inline constexpr std::uint32_t kPasswordHigh = 63;      // 63 characters kept
 inline constexpr std::uint32_t kPasswordBlock = 64;     // enciphered block, bytes
 inline constexpr std::uint32_t kPasswordHexHigh = 128;  // 128 hex digits

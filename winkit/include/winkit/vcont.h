@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include <runbase/fixed_text.h>
+
 #include "winkit/view.h"
 
 namespace vcont {
@@ -23,9 +25,6 @@ class CControl : public view::CView {
   bool InitControl(view::CNodeView* parent, const vcom::CRect& rect, uint32_t id);
   uint32_t id_ = 0;  // reported as the event code
 };
-
-// Copies text into a (high, buffer) array, cutting silently.
-void CopyOut(const std::string& text, int high, char* out);
 
 class CButton : public CControl {
  public:
@@ -69,7 +68,9 @@ class CEditBox : public CControl {
   // maxLength 0: no limit.
   bool Init(view::CNodeView* parent, const vcom::CRect& rect, uint32_t id, const char* text, int maxLength = 0);
   std::string Text() const;
-  void GetText(int high, char* out) const { CopyOut(Text(), high, out); }
+  void GetText(int high, char* out) const {
+    if (high >= 0) FixedText::Assign(static_cast<uint32_t>(high), out, Text());
+  }
   void SetText(const char* text, bool notify = false);
   void SetReadOnly(bool readOnly);
   // Hides what is typed (passwords).
@@ -87,7 +88,9 @@ class CComboBox : public CControl {
   int Selection() const;
   void SetSelection(int index, bool notify = false);
   std::string Text() const;
-  void GetText(int high, char* out) const { CopyOut(Text(), high, out); }
+  void GetText(int high, char* out) const {
+    if (high >= 0) FixedText::Assign(static_cast<uint32_t>(high), out, Text());
+  }
   // Selects the item with this text, or (editable) shows the text.
   void SetText(const char* text, bool notify = false);
 };

@@ -35,16 +35,16 @@ class CPartWorkers {
   // Takes parts of the open round until none is left.
   void Drain(TCall call, void* context, int count);
 
-  std::vector<std::thread> threads_;
-  std::mutex mutex_;
+  std::vector<std::thread> threads_;  // the helpers (the caller is not one)
+  std::mutex mutex_;              // guards the round state below
   std::condition_variable wake_;  // a round opened, or stop
   std::condition_variable done_;  // the last task or helper of a round finished
   std::uint64_t round_ = 0;       // number of rounds opened so far
   bool open_ = false;             // helpers may still join the current round
-  bool stop_ = false;
-  TCall call_ = nullptr;
-  void* context_ = nullptr;
-  int count_ = 0;
+  bool stop_ = false;             // helpers are to leave
+  TCall call_ = nullptr;          // task of the current round
+  void* context_ = nullptr;       // its argument
+  int count_ = 0;                 // parts of the current round
   int active_ = 0;                // helpers inside the current round
   std::atomic<int> next_{0};      // next part to take
   std::atomic<int> pending_{0};   // parts not yet finished

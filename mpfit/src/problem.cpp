@@ -36,7 +36,7 @@ bool ReadSettings(const mp_config* config, Settings& s) {
 }
 
 bool ValidDerivativeSettings(const mp_par& p) {
-  return p.side >= -1 && p.side <= 3 && IsNonNegativeFinite(p.step) &&
+  return p.side >= kSideBackward && p.side <= kSideUser && IsNonNegativeFinite(p.step) &&
          IsNonNegativeFinite(p.relstep) && IsNonNegativeFinite(p.deriv_reltol) &&
          IsNonNegativeFinite(p.deriv_abstol);
 }
@@ -55,12 +55,12 @@ void AddFreeParameter(int index, const mp_par* par, Problem& problem) {
     rule.side = par->side;
     rule.step = par->step;
     rule.relStep = par->relstep;
-    rule.debug = par->deriv_debug != 0 && par->side == 3;
+    rule.debug = par->deriv_debug != 0 && par->side == kSideUser;
     rule.debugRelTol = par->deriv_reltol;
     rule.debugAbsTol = par->deriv_abstol;
     rule.name = par->parname;
   }
-  problem.anyUserDerivative = problem.anyUserDerivative || rule.side == 3;
+  problem.anyUserDerivative = problem.anyUserDerivative || rule.side == kSideUser;
   problem.derivative.push_back(rule);
 }
 
@@ -70,10 +70,6 @@ bool LimitsConsistent(const Problem& p, int j) {
   if (p.hasLower[j] && std::isnan(p.lower[j])) return false;
   if (p.hasUpper[j] && std::isnan(p.upper[j])) return false;
   return !(p.hasLower[j] && p.hasUpper[j] && p.lower[j] >= p.upper[j]);
-}
-
-bool InsideLimits(const Problem& p, int j, double x) {
-  return !(p.hasLower[j] && x < p.lower[j]) && !(p.hasUpper[j] && x > p.upper[j]);
 }
 
 // Everything but the residual function, which the caller has checked.
@@ -101,7 +97,7 @@ int PrepareRowsAndParameters(int m, int npar, const double* xall, const mp_par* 
   for (int j = 0; j < nfree; ++j)
     if (!LimitsConsistent(problem, j)) return MP_ERR_BOUNDS;
   for (int j = 0; j < nfree; ++j)
-    if (!InsideLimits(problem, j, xall[problem.freeIndex[j]])) return MP_ERR_INITBOUNDS;
+    if (!problem.InsideLimits(j, xall[problem.freeIndex[j]])) return MP_ERR_INITBOUNDS;
   if (m < nfree) return MP_ERR_DOF;
   return 1;
 }

@@ -22,14 +22,19 @@ struct Settings {
   bool finiteCheck = true;   // true: non-finite residuals stop the fit
 };
 
+// Values of mp_par::side.
+constexpr int kSideBackward = -1;  // one-sided difference below the value
+constexpr int kSideCentral = 2;    // central difference
+constexpr int kSideUser = 3;       // derivatives from the user function
+
 // How the derivative of one free parameter is taken.
 struct DerivativeRule {
   int side = 0;              // as mp_par::side
   double step = 0;           // absolute step, 0 = automatic
   double relStep = 0;        // relative step, 0 = unused
   bool debug = false;        // print user versus numeric derivatives
-  double debugRelTol = 0;    // tolerances of that comparison
-  double debugAbsTol = 0;
+  double debugRelTol = 0;    // relative tolerance of that comparison
+  double debugAbsTol = 0;    // absolute tolerance of that comparison
   const char* name = nullptr;  // parameter name for the debug print (not owned)
 };
 
@@ -43,18 +48,22 @@ struct Problem {
   int m = 0;                    // number of residuals
   int npar = 0;                 // number of parameters, free and fixed
   const double* initial = nullptr;  // caller's parameter vector (not owned)
-  Settings settings;
+  Settings settings;                // tolerances and limits, defaults applied
   std::vector<int> freeIndex;       // parameter index of each free parameter
   std::vector<bool> hasLower;       // per free parameter: lower limit applies
   std::vector<bool> hasUpper;       // per free parameter: upper limit applies
   std::vector<double> lower;        // per free parameter: lower limit
   std::vector<double> upper;        // per free parameter: upper limit
   std::vector<DerivativeRule> derivative;  // per free parameter
-  bool anyUserDerivative = false;   // some free parameter has side 3
+  bool anyUserDerivative = false;   // some free parameter has kSideUser
   bool anyLimit = false;            // some free parameter is limited
 
   int nfree() const { return static_cast<int>(freeIndex.size()); }
   int partCount() const { return static_cast<int>(partFirst.size()) - 1; }
+  // Free parameter j at value x breaks none of its limits.
+  bool InsideLimits(int j, double x) const {
+    return !(hasLower[j] && x < lower[j]) && !(hasUpper[j] && x > upper[j]);
+  }
 };
 
 // Checks the arguments of mpfit() and fills problem. Returns 1 when the fit

@@ -119,24 +119,21 @@ __attribute__((target("avx2,fma"))) void ReflectAvx2(double* buffer, int ld, int
   }
 }
 
-TReflect ReflectFor(TReductionUnit unit) {
+TReflect ReflectFor(machine::TVectorUnit unit) {
   switch (unit) {
-    case TReductionUnit::avx512f:
+    case machine::TVectorUnit::avx512f:
       return ReflectAvx512;
-    case TReductionUnit::avx2:
+    case machine::TVectorUnit::avx2:
       return ReflectAvx2;
-    case TReductionUnit::scalar:
+    case machine::TVectorUnit::scalar:
       break;
   }
   return ReflectScalar;
 }
 
-TReductionUnit BestUnit() {
-  static const TReductionUnit best = [] {
-    for (TReductionUnit unit : {TReductionUnit::avx512f, TReductionUnit::avx2})
-      if (IsReductionUnitAvailable(unit)) return unit;
-    return TReductionUnit::scalar;
-  }();
+// Asked once: the processor does not change while the program runs.
+machine::TVectorUnit BestUnit() {
+  static const machine::TVectorUnit best = machine::BestVectorUnit();
   return best;
 }
 
@@ -154,19 +151,6 @@ double SumOfSquares(const double* v, int count) {
 }
 
 }  // namespace
-
-bool IsReductionUnitAvailable(TReductionUnit unit) {
-  __builtin_cpu_init();
-  switch (unit) {
-    case TReductionUnit::avx512f:
-      return __builtin_cpu_supports("avx512f");
-    case TReductionUnit::avx2:
-      return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    case TReductionUnit::scalar:
-      return true;
-  }
-  return false;
-}
 
 CRowReduction::CRowReduction() : unit_(BestUnit()) {}
 

@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "runbase/machine.h"
+
 namespace mpfit_internal {
 
 // Reduces the m x n matrix a (by columns, leading dimension lda >= m) together with
@@ -13,15 +15,13 @@ namespace mpfit_internal {
 // time, which keeps the work in the cache for m >> n. A pivoted
 // factorisation of r then gives the same R and Q^T f as one of a, up to
 // rounding, and the columns of r have the norms of those of a.
-// The processor unit the reflections run on; the widest available by default.
-enum class TReductionUnit { avx512f, avx2, scalar };
-bool IsReductionUnitAvailable(TReductionUnit unit);
-
+// The reflections run on a vector unit of the processor, the widest it has
+// by default; the units agree to rounding, not bit for bit.
 class CRowReduction {
  public:
   CRowReduction();
-  // The given unit, which must be available.
-  explicit CRowReduction(TReductionUnit unit) : unit_(unit) {}
+  // The given unit, which must be available (machine::HasVectorUnit).
+  explicit CRowReduction(machine::TVectorUnit unit) : unit_(unit) {}
 
   // Reserves the workspace for n columns.
   void Allocate(int n);
@@ -35,7 +35,7 @@ class CRowReduction {
   static constexpr int kBlockRows = 64;  // rows folded in per block
   void FoldBlock();
 
-  TReductionUnit unit_;
+  machine::TVectorUnit unit_;   // vector unit the reflections run on
   int n_ = 0;                   // columns of a (f is column n_ of the buffer)
   int ld_ = 0;                  // rows of the buffer: triangle + block
   std::vector<double> buffer_;  // [triangle of (a f); block], by columns

@@ -6,15 +6,14 @@
 
 #include "mpfit/mpfit.h"
 #include "row_reduction.h"
+#include "runbase/machine.h"
 
 namespace {
 
+using machine::TVectorUnit;
 using mpfit_internal::CRowReduction;
-using mpfit_internal::IsReductionUnitAvailable;
-using mpfit_internal::TReductionUnit;
 
-constexpr TReductionUnit kUnits[] = {TReductionUnit::scalar, TReductionUnit::avx2,
-                                     TReductionUnit::avx512f};
+constexpr TVectorUnit kUnits[] = {TVectorUnit::scalar, TVectorUnit::avx2, TVectorUnit::avx512f};
 
 // A = Q R with Q orthogonal means R^T R = A^T A and R^T (Q^T f) = A^T f.
 // Columns of very different size reach the scaled sums; row counts below,
@@ -28,12 +27,12 @@ TEST(RowReduction, TriangleKeepsTheNormalEquations) {
       {3, {1, 2, 3, 4}},      {64, {1, 1, 1, 1}},          {201, {1, 1e-3, 1e3, 1}},
       {130, {1, 0, 1, 1}},    {500, {1e-150, 1, 1e150, 1}},
   };
-  for (TReductionUnit unit : kUnits) {
-   if (!IsReductionUnitAvailable(unit)) continue;
-   SCOPED_TRACE(static_cast<int>(unit));
+  for (TVectorUnit unit : kUnits) {
+   if (!machine::HasVectorUnit(unit)) continue;
+   SCOPED_TRACE(machine::VectorUnitName(unit));
    std::mt19937 random(3);
    std::normal_distribution<double> normal;
-   CRowReduction reduction(unit), scalar(TReductionUnit::scalar);
+   CRowReduction reduction(unit), scalar(TVectorUnit::scalar);
    for (const TCase& c : cases) {
     SCOPED_TRACE(c.m);
     const int n = 4;

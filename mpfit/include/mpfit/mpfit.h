@@ -10,9 +10,9 @@
 // on central-difference Jacobians polish the result (kept only when they
 // help; tall problems, 1,000 rows and more with at least 8 per free
 // parameter, skip this and reduce their Jacobian to a triangle block by block
-// before factorising it), and a trial step whose residuals are not finite is refused like any
-// step that fails to reduce chi-square; non-finite residuals at the start or
-// in a Jacobian end the fit with MP_ERR_NAN. Errors and covariance come from
+// before factorising it), and a trial step whose residuals are not finite is
+// refused like any step that fails to reduce chi-square; non-finite residuals
+// at the start or in a Jacobian end the fit with MP_ERR_NAN. Errors and covariance come from
 // a central-difference Jacobian at the final values. Safe to call from
 // several threads at once with separate arguments. mpfit_parts() below
 // spreads the residual evaluations of a large problem over threads.

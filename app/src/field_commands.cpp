@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include <corekit/vcom.hpp>
+#include <corekit/vcom.h>
 #include <runbase/fior.h>
 #include <runbase/str.h>
 

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include <corekit/vcrypt.hpp>
-#include <corekit/vscan.hpp>
+#include <corekit/vcrypt.h>
+#include <corekit/vscan.h>
 #include <runbase/fixed_text.h>
 #include <runbase/machine.h>
 #include <runbase/fio.h>

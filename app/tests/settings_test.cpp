@@ -1,9 +1,11 @@
 #include "ombrix_app/settings.h"
 
+#include <ombrix_testsupport/fault_sweep.h>
 #include <ombrix_testsupport/temp_folder.h>
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -95,6 +97,47 @@ TEST_F(SettingsTest, UnchangedSettingsAreNotRewritten) {
   s.xPos = 321;
   ASSERT_TRUE(Save());
   EXPECT_NE(ReadIni().find("XPos = 321"), std::string::npos);
+}
+
+// Real settings go to the key file with a decimal point whatever the user's
+// locale, and come back whole.
+TEST_F(SettingsTest, RealsKeepThePointUnderADecimalCommaLocale) {
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+  s.periodSteps = 0.25;
+  s.longitude = 14.4378;
+  const bool saved = Save();
+  TSettings back;
+  SetDefaults(back, 6);
+  LoadSettings(back, recent, filters);
+  std::setlocale(LC_ALL, "C");
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(back.periodSteps, 0.25);
+  EXPECT_EQ(back.longitude, 14.4378);
+  EXPECT_EQ(ReadIni().find("0,25"), std::string::npos) << ReadIni();
+}
+
+// Whatever file operation fails while the settings are saved, the previous
+// key file stays as it was and the save reports the failure.
+TEST_F(SettingsTest, FailedSaveLeavesThePreviousKeyFile) {
+  s.xPos = 5;
+  ASSERT_TRUE(Save());
+  const std::string previous = ReadIni();
+  ombrix_test::SweepFileFaults(
+      [&] {
+        s.xPos = 321;
+        return Save();
+      },
+      [&](const ombrix_test::TFaultRun& run) {
+        const std::string now = ReadIni();
+        if (run.succeeded)
+          EXPECT_NE(now.find("XPos = 321"), std::string::npos);
+        else
+          EXPECT_EQ(now, previous);
+      },
+      {.prepare = [&] {
+         config.WriteIni(previous);
+         s.xPos = 5;
+       }});
 }
 
 TEST_F(SettingsTest, NineRecentEntriesLoadEight) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <corekit/clipboard.hpp>
+#include <corekit/clipboard.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>

@@ -3,29 +3,31 @@
 
 #include <mutex>
 
+#include "corekit/vlist_ex.h"
+
 namespace corekit_section {
 
-using TSection = std::recursive_mutex;
+using vlist_ex::TCriticalSection;
 
-inline void Done(TSection*& section, bool& owns) {
-    if (owns) delete section;
-    section = nullptr;
-    owns = false;
+inline void Done(TCriticalSection*& section, bool& owns) {
+  if (owns) delete section;
+  section = nullptr;
+  owns = false;
 }
 
 // Null: a new section owned by the container; otherwise the caller's.
-inline void Init(TSection*& section, bool& owns, TSection* shared) {
-    Done(section, owns);
-    owns = shared == nullptr;
-    section = shared ? shared : new TSection;
+inline void Init(TCriticalSection*& section, bool& owns, TCriticalSection* shared) {
+  Done(section, owns);
+  owns = shared == nullptr;
+  section = shared ? shared : new TCriticalSection;
 }
 
 // Runs op inside the section, or directly without one.
 template <class Op>
-auto Locked(TSection* section, Op op) {
-    if (!section) return op();
-    std::lock_guard<TSection> hold(*section);
-    return op();
+auto Locked(TCriticalSection* section, Op op) {
+  if (!section) return op();
+  std::lock_guard<TCriticalSection> hold(*section);
+  return op();
 }
 
-} // namespace corekit_section
+}  // namespace corekit_section

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include <corekit/clipboard.hpp>
+#include <corekit/clipboard.h>
 
 #include "ofd_sections.h"
 

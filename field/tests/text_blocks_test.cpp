@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include <corekit/clipboard.hpp>
+#include <corekit/clipboard.h>
 #include <runbase/fio_fault.h>
 
 #include "file_text.h"

@@ -2,7 +2,9 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <vector>
+#include <string>
+
+#include <runbase/fio.h>
 
 #include "ombrix_net/sjson.h"
 
@@ -10,6 +12,9 @@ namespace sjson {
 namespace {
 
 int initCount = 0;
+
+// Files larger than this are not read: no repository document comes near it.
+constexpr std::uint64_t kMaxFileBytes = 64u << 20;
 
 void SetError(char (&errorText)[kErrorTextLength], const char* text) {
   std::strncpy(errorText, text, kErrorTextLength - 1);
@@ -39,22 +44,27 @@ bool ReformatText(const char* data, size_t length, TJSONText& output,
 }
 
 bool ReformatFile(const char* path, TJSONText& output, char (&errorText)[kErrorTextLength]) {
-  std::FILE* file = path ? std::fopen(path, "rb") : nullptr;
-  if (!file) {
-    SetError(errorText, "Cannot read file");
-    return false;
+  output.length = 0;
+  errorText[0] = 0;
+  std::string bytes;
+  const std::uint32_t high = path ? static_cast<std::uint32_t>(std::strlen(path)) : 0;
+  const FIO::WholeFile read =
+      path ? FIO::ReadWholeFileA(high, path, kMaxFileBytes, bytes) : FIO::WholeFile::cannotOpen;
+  switch (read) {
+    case FIO::WholeFile::ok:
+      return ReformatText(bytes.data(), bytes.size(), output, errorText);
+    case FIO::WholeFile::notRegularFile:
+      SetError(errorText, "Not a regular file");
+      return false;
+    case FIO::WholeFile::tooLarge:
+      SetError(errorText, "JSON data too large");
+      return false;
+    case FIO::WholeFile::cannotOpen:
+    case FIO::WholeFile::cannotRead:
+      break;
   }
-  std::vector<char> bytes;
-  char block[65536];
-  size_t n;
-  while ((n = std::fread(block, 1, sizeof block, file)) > 0) bytes.insert(bytes.end(), block, block + n);
-  bool readOk = !std::ferror(file);
-  std::fclose(file);
-  if (!readOk) {
-    SetError(errorText, "Cannot read file");
-    return false;
-  }
-  return ReformatText(bytes.data(), bytes.size(), output, errorText);
+  SetError(errorText, "Cannot read file");
+  return false;
 }
 
 }  // namespace sjson

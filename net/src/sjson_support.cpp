@@ -1,6 +1,6 @@
 #include "sjson_support.h"
 
-#include <corekit/vdstr.hpp>
+#include <corekit/vdstr.h>
 #include <runbase/storage.h>
 #include <runbase/str.h>
 

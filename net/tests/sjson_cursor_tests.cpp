@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <ombrix_testsupport/temp_folder.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <string>
@@ -210,6 +212,21 @@ TEST(Reformat, WritesOrReportsTheError) {
   EXPECT_STREQ(error, "Expected , or ]");
   EXPECT_FALSE(ReformatFile("/nonexistent/file.json", text, error));
   EXPECT_STREQ(error, "Cannot read file");
+  DoneText(text);
+}
+
+// A path that names a pipe or a device is refused at once: reading it would
+// block or never end.
+TEST(Reformat, RefusesWhatIsNotARegularFile) {
+  ombrix_test::CTempFolder folder("sjson");
+  const std::string fifo = folder.Path("pipe.json");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  TJSONText text;
+  char error[kErrorTextLength];
+  for (const char* path : {fifo.c_str(), "/dev/zero", folder.Root().c_str()}) {
+    EXPECT_FALSE(ReformatFile(path, text, error)) << path;
+    EXPECT_STREQ(error, "Not a regular file") << path;
+  }
   DoneText(text);
 }
 

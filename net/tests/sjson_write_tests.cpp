@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include <cmath>
 #include <limits>
 #include <string>
@@ -63,6 +65,23 @@ INSTANTIATE_TEST_SUITE_P(
                     RealCase{1e20, "100000000000000000000.00000000"},
                     RealCase{std::numeric_limits<double>::infinity(), "null"},
                     RealCase{std::nan(""), "null"}));
+
+// Documents sent to a repository keep the decimal point whatever the user's
+// locale, and read back to the same values.
+TEST(Write, RealsKeepThePointUnderADecimalCommaLocale) {
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+  CJSON doc;
+  doc.InitRoot(true);
+  doc.AddReal(nullptr, 2455000.123456789);
+  doc.AddReal(nullptr, -0.5);
+  const std::string text = WriteText(doc);
+  CJSON back;
+  const bool parsed = test::ParseText(back, text).ok;
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(text, "[\r\n\t2455000.12345679,\r\n\t-0.50000000\r\n]\r\n");
+  EXPECT_TRUE(parsed);
+  EXPECT_EQ(WriteText(back), text);
+}
 
 TEST(Write, EscapesNamesAndStrings) {
   CJSON doc;

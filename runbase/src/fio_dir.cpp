@@ -10,6 +10,7 @@
 #include <string>
 
 #include "fio_sys.h"
+#include "runbase/fixed_text.h"
 #include "runbase/fio.h"
 #include "runbase/str.h"
 
@@ -90,8 +91,8 @@ bool SplitPattern(std::uint32_t high, const char* pattern, DirEntryA& entry) {
   std::string_view folder = slash == std::string_view::npos ? "./" : text.substr(0, slash + 1);
   std::string_view wildcard = slash == std::string_view::npos ? text : text.substr(slash + 1);
   if (wildcard.empty() || wildcard == "*.*") wildcard = "*";
-  sys::CopyOut(sizeof entry.folder - 1, entry.folder, folder);
-  sys::CopyOut(sizeof entry.pattern - 1, entry.pattern, wildcard);
+  FixedText::Assign(sizeof entry.folder - 1, entry.folder, folder);
+  FixedText::Assign(sizeof entry.pattern - 1, entry.pattern, wildcard);
   return true;
 }
 
@@ -109,7 +110,7 @@ bool Qualifies(DirEntryA& entry, const char* name) {
   entry.lastAccessTime = sys::ToFileTime(st.st_atim);
   entry.lastWriteTime = sys::ToFileTime(st.st_mtim);
   entry.size = S_ISDIR(st.st_mode) ? 0 : std::uint64_t(st.st_size);
-  sys::CopyOut(sizeof entry.name - 1, entry.name, name);
+  FixedText::Assign(sizeof entry.name - 1, entry.name, name);
   entry.name[sizeof entry.name - 1] = 0;
   entry.shortName[0] = 0;
   return true;
@@ -165,7 +166,7 @@ void GetDirA(std::uint32_t drive, std::uint32_t high, char* buffer) {
     return;
   }
   char path[4096];
-  if (::getcwd(path, sizeof path) != nullptr) sys::CopyOut(high, buffer, path);
+  if (::getcwd(path, sizeof path) != nullptr) FixedText::Assign(high, buffer, path);
 }
 
 std::uint32_t GetDrive() {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "fio_sys.h"
+#include "runbase/fixed_text.h"
 #include "runbase/fior.h"
 
 namespace FIO {
@@ -59,6 +60,41 @@ bool Exists(const std::string& name) {
   return ::lstat(name.c_str(), &st) == 0;
 }
 
+// True when both names lead to one file (as after an interrupted save that
+// left the target and its backup as two links of one file).
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+// Follows symbolic links from name to the file they finally lead to (which
+// need not exist yet), so a save writes where the link points and the link
+// stays a link. False with errno set for a loop or an unreadable link.
+bool FollowLinks(std::string& name) {
+  constexpr int kMostLinks = 40;   // as the system allows when it resolves a path
+  for (int hop = 0; hop < kMostLinks; ++hop) {
+    struct stat st {};
+    if (::lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    char target[MaxPathLength + 1];
+    const ssize_t n = ::readlink(name.c_str(), target, sizeof target);
+    if (n < 0) return false;
+    if (n == 0 || std::size_t(n) >= sizeof target) {
+      errno = n == 0 ? ENOENT : ENAMETOOLONG;
+      return false;
+    }
+    std::string next(target, std::size_t(n));
+    name = next.front() == '/' ? next : FolderOf(name) + "/" + next;
+  }
+  errno = ELOOP;
+  return false;
+}
+
+// Errors of link() that mean the file system has no hard links.
+bool LinksUnsupported(int error) {
+  return error == EPERM || error == EXDEV || error == ENOTSUP || error == EMLINK || error == ENOSYS;
+}
+
 }  // namespace
 
 CReplaceFile::~CReplaceFile() { Abort(); }
@@ -69,17 +105,28 @@ bool CReplaceFile::Begin(std::uint32_t high, const char* name, bool keepBackup) 
   sys::TNativeName target;
   if (!sys::ToNative(high, name, target)) return false;
   target_ = target.text;
+  if (!FollowLinks(target_)) return false;
+  if (target_.size() > MaxPathLength) {   // a link may lead to a longer name
+    errno = ENAMETOOLONG;
+    return false;
+  }
+  struct stat st {};
+  const bool exists = ::stat(target_.c_str(), &st) == 0;
+  // Renaming over a folder would move the folder with its files to the backup.
+  if (exists && S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    return false;
+  }
   char backup[MaxPathLength + 1];
-  sys::CopyOut(MaxPathLength, backup, target_);
+  FixedText::Assign(MaxPathLength, backup, target_);
   FIOR::ChangeExtensionA(MaxPathLength, backup, 2, "bak");
-  backup_ = sys::View(MaxPathLength, backup);
+  backup_ = FixedText::View(MaxPathLength, backup);
   // A target that already carries the backup name has no separate backup.
   keepBackup_ = keepBackup && backup_ != target_;
 
   const int fd = CreateTemp(target_, tempName_);
   if (fd < 0) return false;
-  struct stat st {};
-  if (::stat(target_.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);   // keep the target's mode
+  if (exists) ::fchmod(fd, st.st_mode & 07777);   // keep the target's mode
   sys::Watch(fd);
   temp_ = File(fd);
   errno = 0;
@@ -103,11 +150,9 @@ bool CReplaceFile::Commit() {
   temp_ = InvalidHandle;
   const bool closed = ::close(fd) == 0;
 
-  bool movedTarget = false;
-  if (!closed || (keepBackup_ && Exists(target_) && !BackUpOld(movedTarget)) ||
-      !sys::Rename(tempName_.c_str(), target_.c_str())) {
+  const bool backUp = keepBackup_ && Exists(target_);
+  if (!closed || !(backUp ? PutInPlaceKeepingBackup() : sys::Rename(tempName_.c_str(), target_.c_str()))) {
     CKeepError keep;
-    if (movedTarget) ::rename(backup_.c_str(), target_.c_str());
     ::unlink(tempName_.c_str());
     return false;
   }
@@ -116,24 +161,50 @@ bool CReplaceFile::Commit() {
   return true;
 }
 
-// Gives the current target the backup name as a second link, then moves that
-// link over the old backup in one step: the target stays in place until the
-// final rename replaces it, and the old backup survives a failure. Where hard
-// links are not possible the target itself is renamed (movedTarget is set,
-// so a failure can put it back).
-bool CReplaceFile::BackUpOld(bool& movedTarget) {
+// Moves the temporary file over the target and the previous target over the
+// old backup, or leaves all three as they were. A second link keeps the
+// previous version reachable while the new file takes its name; the old
+// backup is replaced only after that succeeded, and a failure there puts the
+// previous version back. Where hard links are not possible the backup is
+// made by renames instead.
+bool CReplaceFile::PutInPlaceKeepingBackup() {
+  // The backup already is the previous version: only the target changes.
+  if (SameFile(target_, backup_)) return sys::Rename(tempName_.c_str(), target_.c_str());
   const std::string link = UniqueName(FolderOf(target_), ".bak");
-  if (sys::Link(target_.c_str(), link.c_str())) {
-    if (sys::Rename(link.c_str(), backup_.c_str())) return true;
+  if (!sys::Link(target_.c_str(), link.c_str())) {
+    if (!LinksUnsupported(errno)) return false;
+    errno = 0;
+    return PutInPlaceMovingBackup();
+  }
+  if (!sys::Rename(tempName_.c_str(), target_.c_str())) {
     CKeepError keep;
     ::unlink(link.c_str());
     return false;
   }
-  if (errno != EPERM && errno != EXDEV && errno != ENOTSUP && errno != EMLINK && errno != ENOSYS)
-    return false;
-  errno = 0;
-  movedTarget = sys::Rename(target_.c_str(), backup_.c_str());
-  return movedTarget;
+  if (sys::Rename(link.c_str(), backup_.c_str())) return true;
+  CKeepError keep;
+  ::rename(link.c_str(), target_.c_str());   // clean-up must not be hit by injected faults
+  return false;
+}
+
+// Without hard links: the old backup steps aside under a hidden name, the
+// target takes the backup name and the new file the target's; only then the
+// old backup goes. Each failure undoes the steps before it.
+bool CReplaceFile::PutInPlaceMovingBackup() {
+  const std::string aside = UniqueName(FolderOf(target_), ".old");
+  const bool hadBackup = Exists(backup_);
+  if (hadBackup && !sys::Rename(backup_.c_str(), aside.c_str())) return false;
+  if (sys::Rename(target_.c_str(), backup_.c_str())) {
+    if (sys::Rename(tempName_.c_str(), target_.c_str())) {
+      if (hadBackup) ::unlink(aside.c_str());
+      return true;
+    }
+    CKeepError keep;
+    ::rename(backup_.c_str(), target_.c_str());
+  }
+  CKeepError keep;
+  if (hadBackup) ::rename(aside.c_str(), backup_.c_str());
+  return false;
 }
 
 void CReplaceFile::SyncFolder() const {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fio_utf8.h"
+#include "runbase/fixed_text.h"
 
 namespace FIO::sys {
 namespace {
@@ -20,6 +21,7 @@ struct TFault {
   bool armed = false;
   std::uint32_t skip = 0;   // calls still to pass before the fault hits
   int error = 0;
+  bool persistent = false;  // stays armed once it hit
 };
 
 struct TShortWrite {
@@ -31,23 +33,40 @@ struct TShortWrite {
 std::mutex faultLock;
 std::atomic<bool> anyArmed{false};
 std::array<TFault, std::size_t(Fault::Op::Count)> faults;
+TFault anyOpFault;             // counts the calls of every kind together
 TShortWrite shortWrite;
+std::atomic<std::uint32_t> fired{0};
+std::atomic<std::uint32_t> firedAny{0};
 
 void UpdateArmed() {
-  bool any = shortWrite.armed;
+  bool any = shortWrite.armed || anyOpFault.armed;
   for (const TFault& f : faults) any = any || f.armed;
   anyArmed.store(any, std::memory_order_relaxed);
 }
 
+TFault MakeFault(int error, std::uint32_t skip, Fault::Mode mode) {
+  // A persistent EINTR would be retried for ever.
+  return {true, skip, error, mode == Fault::Mode::FromThenOn && error != EINTR};
+}
+
 // Counts one call against a countdown; true when this call is the one hit.
-template <class T>
-bool CountDown(T& fault) {
+bool CountDown(TShortWrite& fault) {
   if (!fault.armed) return false;
   if (fault.skip > 0) {
     --fault.skip;
     return false;
   }
   fault.armed = false;
+  return true;
+}
+
+bool CountDown(TFault& fault) {
+  if (!fault.armed) return false;
+  if (fault.skip > 0) {
+    --fault.skip;
+    return false;
+  }
+  fault.armed = fault.persistent;
   return true;
 }
 
@@ -102,7 +121,7 @@ bool ToNative(std::uint32_t high, const char* name, TNativeName& out) {
     out.text[0] = 0;
     return false;
   }
-  return ToNative(View(high, name), out);
+  return ToNative(FixedText::View(high, name), out);
 }
 
 bool ToNative(std::uint32_t high, const char16_t* name, TNativeName& out) {
@@ -119,11 +138,17 @@ bool ToNative(std::uint32_t high, const char16_t* name, TNativeName& out) {
 bool Injected(Fault::Op op) {
   if (!anyArmed.load(std::memory_order_relaxed)) return false;
   std::lock_guard<std::mutex> guard(faultLock);
+  // Both countdowns see every call, so each keeps its own count.
   TFault& fault = faults[std::size_t(op)];
-  const bool hit = CountDown(fault);
-  if (hit) errno = fault.error;
+  const bool hitOp = CountDown(fault);
+  const bool hitAny = CountDown(anyOpFault);
+  if (hitOp || hitAny) {
+    errno = hitOp ? fault.error : anyOpFault.error;
+    fired.fetch_add(1, std::memory_order_relaxed);
+    if (hitAny) firedAny.fetch_add(1, std::memory_order_relaxed);
+  }
   UpdateArmed();
-  return hit;
+  return hitOp || hitAny;
 }
 
 int Open(const char* name, int flags, Fault::Op op) {
@@ -244,36 +269,20 @@ struct timespec ToTimespec(FileTime t) {
   return ts;
 }
 
-void CopyOut(std::uint32_t high, char* destination, std::string_view text) {
-  if (destination == nullptr) return;
-  const std::size_t capacity = std::size_t(high) + 1;
-  const std::size_t n = std::min(capacity, text.size());
-  if (n > 0) std::memmove(destination, text.data(), n);
-  if (n < capacity) destination[n] = 0;
-}
-
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-std::string_view View(std::uint32_t high, const char* text) {
-  if (text == nullptr) return {};
-  const std::size_t capacity = std::size_t(high) + 1;
-  const void* nul = std::memchr(text, 0, capacity);
-  return {text, nul ? std::size_t(static_cast<const char*>(nul) - text) : capacity};
-}
-
 }  // namespace FIO::sys
 
 namespace FIO::Fault {
 
-void FailNext(Op op, int error, std::uint32_t skip) {
+void FailNext(Op op, int error, std::uint32_t skip, Mode mode) {
   if (op >= Op::Count) return;
   std::lock_guard<std::mutex> guard(sys::faultLock);
-  sys::faults[std::size_t(op)] = {true, skip, error};
+  sys::faults[std::size_t(op)] = sys::MakeFault(error, skip, mode);
+  sys::UpdateArmed();
+}
+
+void FailNextAny(int error, std::uint32_t skip, Mode mode) {
+  std::lock_guard<std::mutex> guard(sys::faultLock);
+  sys::anyOpFault = sys::MakeFault(error, skip, mode);
   sys::UpdateArmed();
 }
 
@@ -286,10 +295,17 @@ void ShortNextWrite(std::uint32_t bytes, std::uint32_t skip) {
 void Reset() {
   std::lock_guard<std::mutex> guard(sys::faultLock);
   sys::faults = {};
+  sys::anyOpFault = {};
   sys::shortWrite = {};
+  sys::fired.store(0, std::memory_order_relaxed);
+  sys::firedAny.store(0, std::memory_order_relaxed);
   sys::UpdateArmed();
 }
 
 bool Armed() { return sys::anyArmed.load(std::memory_order_relaxed); }
+
+std::uint32_t Fired() { return sys::fired.load(std::memory_order_relaxed); }
+
+std::uint32_t FiredAny() { return sys::firedAny.load(std::memory_order_relaxed); }
 
 }  // namespace FIO::Fault

@@ -59,11 +59,4 @@ struct timespec ToTimespec(FileTime t);
 // The descriptor of a handle; -1 for values that cannot be one.
 inline int Fd(File f) { return (f >= 0 && f <= 0x7FFFFFFF) ? int(f) : -1; }
 
-// Copies text into a fixed array (cut to high + 1, NUL when there is room).
-void CopyOut(std::uint32_t high, char* destination, std::string_view text);
-// Text without leading and trailing space, tab, CR and LF.
-std::string_view Trim(std::string_view text);
-// The content of a fixed array: up to its NUL or high + 1 characters.
-std::string_view View(std::uint32_t high, const char* text);
-
 }  // namespace FIO::sys

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fio_sys.h"
+#include "runbase/fixed_text.h"
 #include "runbase/fio.h"
 #include "runbase/str.h"
 
@@ -102,7 +103,7 @@ void WriteNumber(File f, std::int32_t width, Convert convert) {
   char text[kNumberHigh + 1] = {};
   bool ok = false;
   convert(text, ok);
-  WriteAdjusted(f, sys::View(kNumberHigh, text), width);
+  WriteAdjusted(f, FixedText::View(kNumberHigh, text), width);
 }
 
 // Reads an item into a number buffer; false when there is none.
@@ -188,14 +189,14 @@ bool RdBoolA(File f, bool& ok) {
   ok = ReadNumberItem(f, item);
   if (!ok) return false;
   Str::CapsA(kNumberHigh, item);
-  const std::string_view word = sys::View(kNumberHigh, item);
+  const std::string_view word = FixedText::View(kNumberHigh, item);
   ok = word == "TRUE" || word == "FALSE";
   return word == "TRUE";
 }
 
 void WrStrA(File f, std::uint32_t high, const char* text) {
   ClearIOresult();
-  const std::string_view s = sys::View(high, text);
+  const std::string_view s = FixedText::View(high, text);
   WriteUnits(f, s.data(), s.size());
 }
 
@@ -240,7 +241,7 @@ void WrCharRepA(File f, char c, std::uint32_t count) {
 
 void WrStrAdjA(File f, std::uint32_t high, const char* text, std::int32_t width) {
   ClearIOresult();
-  WriteAdjusted(f, sys::View(high, text), width);
+  WriteAdjusted(f, FixedText::View(high, text), width);
 }
 
 void WrInt8A(File f, std::int8_t value, std::int32_t width) { WrInt32A(f, value, width); }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fio_sys.h"
+#include "runbase/fixed_text.h"
 #include "runbase/fior.h"
 #include "runbase/str.h"
 
@@ -13,9 +14,8 @@ namespace FIOR {
 
 namespace {
 
-using FIO::sys::CopyOut;
-using FIO::sys::Trim;
-using FIO::sys::View;
+using FixedText::Trim;
+using FixedText::View;
 
 bool IsSep(char c) { return c == '/' || c == '\\'; }
 
@@ -169,8 +169,8 @@ void SplitPathA(std::uint32_t pathHigh, const char* path, std::uint32_t dirHigh,
                 std::uint32_t nameHigh, char* name) {
   const std::string copy(View(pathHigh, path));   // the outputs may share the input's array
   const TSplit s = Split(copy);
-  CopyOut(dirHigh, directory, s.directory);
-  CopyOut(nameHigh, name, s.name);
+  FixedText::Assign(dirHigh, directory, s.directory);
+  FixedText::Assign(nameHigh, name, s.name);
 }
 
 void SplitAllPathA(std::uint32_t pathHigh, const char* path, std::uint32_t dirHigh, char* directory,
@@ -178,42 +178,42 @@ void SplitAllPathA(std::uint32_t pathHigh, const char* path, std::uint32_t dirHi
   const std::string copy(View(pathHigh, path));
   const TSplit s = Split(copy);
   const std::size_t dot = s.name.rfind('.');
-  CopyOut(dirHigh, directory, s.directory);
-  CopyOut(baseHigh, baseName, s.name.substr(0, dot));
-  CopyOut(extHigh, extension, dot == std::string_view::npos ? std::string_view() : s.name.substr(dot + 1));
+  FixedText::Assign(dirHigh, directory, s.directory);
+  FixedText::Assign(baseHigh, baseName, s.name.substr(0, dot));
+  FixedText::Assign(extHigh, extension, dot == std::string_view::npos ? std::string_view() : s.name.substr(dot + 1));
 }
 
 void MakePathA(std::uint32_t destHigh, char* destination, std::uint32_t dirHigh, const char* directory,
                std::uint32_t nameHigh, const char* name) {
-  CopyOut(destHigh, destination, Make(View(dirHigh, directory), View(nameHigh, name)));
+  FixedText::Assign(destHigh, destination, Make(View(dirHigh, directory), View(nameHigh, name)));
 }
 
 void MakeAllPathA(std::uint32_t destHigh, char* destination, std::uint32_t dirHigh, const char* directory,
                   std::uint32_t baseHigh, const char* baseName, std::uint32_t extHigh,
                   const char* extension) {
   const std::string name = WithExtension(View(baseHigh, baseName), View(extHigh, extension));
-  CopyOut(destHigh, destination, Make(View(dirHigh, directory), name));
+  FixedText::Assign(destHigh, destination, Make(View(dirHigh, directory), name));
 }
 
 void JoinPathA(std::uint32_t destHigh, char* destination, std::uint32_t dirHigh, const char* directory,
                std::uint32_t nameHigh, const char* name) {
-  CopyOut(destHigh, destination, Join(View(dirHigh, directory), View(nameHigh, name)));
+  FixedText::Assign(destHigh, destination, Join(View(dirHigh, directory), View(nameHigh, name)));
 }
 
 void ExpandPathA(std::uint32_t pathHigh, const char* path, std::uint32_t destHigh, char* destination) {
-  CopyOut(destHigh, destination, Expand(View(pathHigh, path)));
+  FixedText::Assign(destHigh, destination, Expand(View(pathHigh, path)));
 }
 
 void GetExtensionA(std::uint32_t nameHigh, const char* name, std::uint32_t extHigh, char* extension) {
   const std::string copy(View(nameHigh, name));
   const std::size_t dot = ExtensionDot(copy);
-  CopyOut(extHigh, extension, dot == std::string::npos ? std::string() : copy.substr(dot + 1));
+  FixedText::Assign(extHigh, extension, dot == std::string::npos ? std::string() : copy.substr(dot + 1));
 }
 
 void AddExtensionA(std::uint32_t nameHigh, char* name, std::uint32_t extHigh, const char* extension) {
   const std::string_view p = View(nameHigh, name);
   if (ExtensionDot(p) != std::string_view::npos) return;
-  CopyOut(nameHigh, name, WithExtension(p, View(extHigh, extension)));
+  FixedText::Assign(nameHigh, name, WithExtension(p, View(extHigh, extension)));
 }
 
 void ChangeExtensionA(std::uint32_t nameHigh, char* name, std::uint32_t extHigh, const char* extension) {
@@ -222,7 +222,7 @@ void ChangeExtensionA(std::uint32_t nameHigh, char* name, std::uint32_t extHigh,
   if (KeepsItsName(p)) return;
   const std::size_t dot = ExtensionDot(p);
   const std::string_view base = dot == std::string_view::npos ? p : p.substr(0, dot);
-  CopyOut(nameHigh, name, WithExtension(base, View(extHigh, extension)));
+  FixedText::Assign(nameHigh, name, WithExtension(base, View(extHigh, extension)));
 }
 
 void RemoveExtensionA(std::uint32_t nameHigh, char* name) {
@@ -243,7 +243,7 @@ bool IsExtensionA(std::uint32_t nameHigh, const char* name, std::uint32_t extHig
 
 void WildcardTailA(std::uint32_t pathHigh, char* path) {
   const std::string_view p = View(pathHigh, path);
-  CopyOut(pathHigh, path, p.empty() ? std::string("*") : Join(p, "*"));
+  FixedText::Assign(pathHigh, path, p.empty() ? std::string("*") : Join(p, "*"));
 }
 
 }  // namespace FIOR

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "fio_sys.h"
+#include "runbase/fixed_text.h"
 #include "runbase/fior.h"
 #include "runbase/storage.h"
 #include "runbase/str.h"
@@ -11,9 +12,8 @@ namespace FIOR {
 
 namespace {
 
-using FIO::sys::CopyOut;
-using FIO::sys::Trim;
-using FIO::sys::View;
+using FixedText::Trim;
+using FixedText::View;
 
 bool IsRelative(std::string_view name) {
   if (name.empty()) return false;
@@ -21,18 +21,8 @@ bool IsRelative(std::string_view name) {
   return !(name.size() >= 2 && name[1] == ':');
 }
 
-// Reads a whole small file; false when it cannot be read.
-bool ReadWholeFile(std::uint32_t high, const char* fileName, std::string& text) {
-  const FIO::File f = FIO::OpenReadA(high, fileName);
-  if (f == FIO::InvalidHandle) return false;
-  char block[4096];
-  std::uint32_t n = 0;
-  while ((n = FIO::RdBin(f, sizeof block - 1, block, sizeof block)) > 0) text.append(block, n);
-  const int error = FIO::IOresult();
-  FIO::Close(f);
-  errno = error;
-  return error == 0;
-}
+// A redirection list is a few lines; anything near this size is not one.
+constexpr std::uint64_t kMaxRedirectionFile = 1 << 20;
 
 CRed1A module;
 
@@ -55,15 +45,15 @@ bool CRed1A::Add(const char* pattern, const char* directory) {
     Storage::Reallocate(entries_, capacity_ * sizeof(TEntry));
   }
   TEntry& e = entries_[count_++];
-  CopyOut(FIO::MaxPathLength, e.pattern, p);
-  CopyOut(FIO::MaxPathLength, e.directory, d);
+  FixedText::Assign(FIO::MaxPathLength, e.pattern, p);
+  FixedText::Assign(FIO::MaxPathLength, e.directory, d);
   return true;
 }
 
 bool CRed1A::Init(std::uint32_t high, const char* fileName) {
   Done();
   std::string text;
-  if (!ReadWholeFile(high, fileName, text)) return false;
+  if (FIO::ReadWholeFileA(high, fileName, kMaxRedirectionFile, text) != FIO::WholeFile::ok) return false;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
@@ -99,12 +89,12 @@ bool CRed1A::FindPath(std::uint32_t nameHigh, const char* name, std::uint32_t de
       MakePathA(FIO::MaxPathLength, path, FIO::MaxPathLength, entries_[i].directory,
                 std::uint32_t(n.size()), n.c_str());
       if (FIO::ExistsA(FIO::MaxPathLength, path)) {
-        CopyOut(destHigh, destination, View(FIO::MaxPathLength, path));
+        FixedText::Assign(destHigh, destination, View(FIO::MaxPathLength, path));
         return true;
       }
     }
   }
-  CopyOut(destHigh, destination, n);
+  FixedText::Assign(destHigh, destination, n);
   return false;
 }
 
@@ -113,7 +103,7 @@ bool CRed1A::FindNewPath(std::uint32_t nameHigh, const char* name, std::uint32_t
   const std::string n(View(nameHigh, name));
   const std::int32_t i = IsRelative(n) && n.size() <= FIO::MaxPathLength ? Match(n.c_str(), 0) : -1;
   if (i < 0) {
-    CopyOut(destHigh, destination, n);
+    FixedText::Assign(destHigh, destination, n);
     return false;
   }
   MakePathA(destHigh, destination, FIO::MaxPathLength, entries_[i].directory, std::uint32_t(n.size()),

@@ -1,4 +1,6 @@
 // Str number conversions: integers and reals to text and back.
+#include <locale.h>
+
 #include <climits>
 #include <clocale>
 #include <cmath>
@@ -36,8 +38,32 @@ void WriteText(uint32_t h, char16_t* d, const std::string& text) {
   if (size_t(k) < Cap(h)) d[k] = 0;
 }
 
+// The "C" locale, made once: renderings always use it, so a number has a
+// point and no grouping whatever locale the user (and Qt) set for the
+// process. Only Localized() applies the user's conventions, on purpose.
+locale_t CLocale() {
+  static const locale_t c = ::newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+  return c;
+}
+
+// Switches the calling thread to the "C" locale while it lives.
+class CCLocaleScope {
+ public:
+  CCLocaleScope() : previous_(CLocale() ? ::uselocale(CLocale()) : locale_t(nullptr)) {}
+  ~CCLocaleScope() {
+    if (previous_) ::uselocale(previous_);
+  }
+  CCLocaleScope(const CCLocaleScope&) = delete;
+  CCLocaleScope& operator=(const CCLocaleScope&) = delete;
+
+ private:
+  locale_t previous_;
+};
+
+// printf into a string, in the "C" locale.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
+  CCLocaleScope cLocale;
   va_list args;
   va_start(args, format);
   va_list again;

@@ -6,10 +6,13 @@
 #include <cerrno>
 #include <string>
 
-#include "fio_testing.h"
+#include "ombrix_testsupport/fault_sweep.h"
+#include "ombrix_testsupport/temp_folder.h"
 #include "runbase/fio_fault.h"
 
 namespace {
+
+using ombrix_test::TempFolderTest;
 
 class ReplaceTest : public TempFolderTest {
  protected:
@@ -26,10 +29,10 @@ class ReplaceTest : public TempFolderTest {
     FIO::WrLnA(out.Handle());
     return out.Commit();
   }
-  // Names in the folder: no temporary file may stay behind.
+  // Entries in the folder: no temporary file may stay behind.
   std::size_t FileCount() const {
     std::size_t n = 0;
-    for (const auto& e : std::filesystem::directory_iterator(folder_)) n += e.is_regular_file();
+    for (const auto& e : std::filesystem::directory_iterator(folder_)) n += !e.is_directory();
     return n;
   }
 };
@@ -76,8 +79,8 @@ TEST_F(ReplaceTest, EveryFailureLeavesThePreviousFileAlone) {
       {"disk full on the line end", FIO::Fault::Op::Write, ENOSPC, 1, "older version"},
       {"flush fails", FIO::Fault::Op::Sync, EIO, 0, "older version"},
       {"backup link fails", FIO::Fault::Op::Rename, EACCES, 0, "older version"},
-      {"backup move fails", FIO::Fault::Op::Rename, EACCES, 1, "older version"},
-      {"final rename fails", FIO::Fault::Op::Rename, EACCES, 2, "old version"},
+      {"new file not moved in", FIO::Fault::Op::Rename, EACCES, 1, "older version"},
+      {"final rename fails", FIO::Fault::Op::Rename, EACCES, 2, "older version"},
   };
   for (const auto& c : cases) {
     Put("field.bak", "older version");
@@ -89,6 +92,65 @@ TEST_F(ReplaceTest, EveryFailureLeavesThePreviousFileAlone) {
     EXPECT_EQ(Get("field.bak"), c.backup) << c.what;
     EXPECT_EQ(FileCount(), 2u) << c.what;
   }
+}
+
+// Every file operation of a save failed in turn, once and from then on: a
+// failed save leaves both versions and nothing else, and says why.
+TEST_F(ReplaceTest, NoFileOperationFailureDamagesEitherVersion) {
+  for (const bool keepBackup : {true, false}) {
+    SCOPED_TRACE(keepBackup ? "keeping a backup" : "without backup");
+    ombrix_test::SweepFileFaults(
+        [&] { return Replace("new version", keepBackup); },
+        [&](const ombrix_test::TFaultRun& run) {
+          if (run.succeeded) {
+            EXPECT_EQ(Get("field.ofd"), "new version\r\n");
+          } else {
+            EXPECT_EQ(FIO::IOresult(), run.error);
+            EXPECT_EQ(Get("field.ofd"), "old version");
+          }
+          EXPECT_EQ(Get("field.bak"), run.succeeded && keepBackup ? "old version" : "older version");
+          EXPECT_EQ(FileCount(), 2u);
+        },
+        {.prepare = [] {
+          std::filesystem::remove("field.bak");   // a save may leave it linked to field.ofd
+          Put("field.ofd", "old version");
+          Put("field.bak", "older version");
+        }});
+  }
+}
+
+// The same where the file system refuses hard links and the backup is made
+// by renames.
+TEST_F(ReplaceTest, WithoutHardLinksNoFailureDamagesEitherVersion) {
+  ombrix_test::SweepFileFaults(
+      [&] {
+        FIO::Fault::FailNext(FIO::Fault::Op::Rename, EPERM);   // the link()
+        return Replace("new version", true);
+      },
+      [&](const ombrix_test::TFaultRun& run) {
+        EXPECT_EQ(Get("field.ofd"), run.succeeded ? "new version\r\n" : "old version");
+        EXPECT_EQ(Get("field.bak"), run.succeeded ? "old version" : "older version");
+        EXPECT_EQ(FileCount(), 2u);
+      },
+      {.prepare = [] {
+        Put("field.ofd", "old version");
+        Put("field.bak", "older version");
+      }});
+  Put("field.ofd", "old version");
+  FIO::Fault::FailNext(FIO::Fault::Op::Rename, EPERM);
+  ASSERT_TRUE(Replace("new version", true));
+  EXPECT_EQ(Get("field.bak"), "old version");
+  EXPECT_EQ(FileCount(), 2u);
+}
+
+TEST_F(ReplaceTest, NoFileOperationFailureLeavesAHalfNewFile) {
+  ombrix_test::SweepFileFaults(
+      [] { return FIO::ReplaceFileContentsA(6, "new.ofd", "abc", 3, true); },
+      [&](const ombrix_test::TFaultRun& run) {
+        EXPECT_EQ(Get("new.ofd"), run.succeeded ? "abc" : "");
+        EXPECT_EQ(FileCount(), run.succeeded ? 3u : 2u);
+      },
+      {.prepare = [] { std::filesystem::remove("new.ofd"); }});
 }
 
 TEST_F(ReplaceTest, ShortWriteThenFullDiskFailsTheCommit) {
@@ -113,6 +175,50 @@ TEST_F(ReplaceTest, AbortAndDestructionDropTheTemporaryFile) {
   EXPECT_FALSE(out.Commit());
   EXPECT_EQ(Get("field.ofd"), "old version");
   EXPECT_EQ(FileCount(), 2u);
+}
+
+TEST_F(ReplaceTest, AFolderIsNotReplaced) {
+  std::filesystem::create_directory("data.ofd");
+  Put("data.ofd/s1.dat", "series");
+  std::filesystem::create_directory_symlink("data.ofd", "link.ofd");
+  for (const char* name : {"data.ofd", "link.ofd"}) {
+    EXPECT_FALSE(FIO::ReplaceFileContentsA(8, name, "abc", 3, true)) << name;
+    EXPECT_EQ(FIO::IOresult(), EISDIR) << name;
+  }
+  EXPECT_EQ(Get("data.ofd/s1.dat"), "series");
+  EXPECT_FALSE(std::filesystem::exists("data.bak"));
+  EXPECT_FALSE(std::filesystem::exists("link.bak"));
+  EXPECT_EQ(FileCount(), 2u);   // field.ofd and field.bak
+}
+
+TEST_F(ReplaceTest, ASymbolicLinkIsWrittenWhereItPoints) {
+  std::filesystem::create_directory("real");
+  Put("real/star.ofd", "old version");
+  std::filesystem::create_symlink("real/star.ofd", "star.ofd");
+  ASSERT_TRUE(FIO::ReplaceFileContentsA(8, "star.ofd", "new", 3, true));
+  EXPECT_TRUE(std::filesystem::is_symlink("star.ofd"));
+  EXPECT_EQ(Get("star.ofd"), "new");
+  EXPECT_EQ(Get("real/star.bak"), "old version");
+  EXPECT_FALSE(std::filesystem::exists("star.bak"));
+  // A link to a file not yet there creates it there.
+  std::filesystem::create_symlink("real/later.ofd", "later.ofd");
+  ASSERT_TRUE(FIO::ReplaceFileContentsA(9, "later.ofd", "first", 5, true));
+  EXPECT_TRUE(std::filesystem::is_symlink("later.ofd"));
+  EXPECT_EQ(Get("real/later.ofd"), "first");
+  // A loop of links is refused.
+  std::filesystem::create_symlink("loop.ofd", "loop.ofd");
+  EXPECT_FALSE(FIO::ReplaceFileContentsA(7, "loop.ofd", "x", 1, true));
+  EXPECT_EQ(FIO::IOresult(), ELOOP);
+}
+
+TEST_F(ReplaceTest, ABackupLinkedToTheTargetLeavesNoStrayFile) {
+  std::filesystem::remove("field.bak");
+  std::filesystem::create_hard_link("field.ofd", "field.bak");
+  ASSERT_TRUE(Replace("new version", true));
+  EXPECT_EQ(Get("field.ofd"), "new version\r\n");
+  EXPECT_EQ(Get("field.bak"), "old version");
+  EXPECT_EQ(FileCount(), 2u);
+  EXPECT_EQ(std::filesystem::hard_link_count("field.ofd"), 1u);
 }
 
 TEST_F(ReplaceTest, ReplacingTheBackupNameItselfKeepsNoSecondCopy) {

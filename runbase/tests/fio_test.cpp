@@ -6,13 +6,16 @@
 #include <set>
 #include <string>
 
-#include "fio_testing.h"
+#include "ombrix_testsupport/temp_folder.h"
 #include "runbase/fio_fault.h"
 
 namespace {
 
+using ombrix_test::TempFolderTest;
+
 class FioTest : public TempFolderTest {
  protected:
+  static std::uint32_t High(const std::string& s) { return std::uint32_t(s.size()); }
   // Opens a file holding bytes for reading.
   FIO::File ReadOnly(const std::string& bytes) {
     Put("in.txt", bytes);

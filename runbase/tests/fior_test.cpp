@@ -5,9 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "fio_testing.h"
+#include "ombrix_testsupport/temp_folder.h"
 
 namespace {
+
+using ombrix_test::TempFolderTest;
 
 constexpr std::uint32_t kHigh = 299;
 

@@ -204,20 +204,66 @@ TEST(RealText, NaNReportsFailureAndLeavesTheText) {
   }
 }
 
+// Sets the process locale for one test and restores the previous one.
+class CScopedLocale {
+ public:
+  explicit CScopedLocale(const char* name) : previous_(std::setlocale(LC_ALL, nullptr)) {
+    active_ = std::setlocale(LC_ALL, name) != nullptr;
+  }
+  ~CScopedLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
+  bool Active() const { return active_; }
+
+ private:
+  std::string previous_;
+  bool active_ = false;
+};
+
 TEST(RealText, LocaleFixUsesTheLocalePoint) {
-  // In the C locale: a point and no grouping.
   bool ok;
   char d[32];
-  Str::LocaleFixRealToStrA(1234567.891, 2, 31, d, ok);
-  EXPECT_TRUE(ok);
-  EXPECT_STREQ(d, "1234567.89");
-  Str::LocaleFixRealToStrA(-3, -1, 31, d, ok);
-  EXPECT_STREQ(d, "-3.00");
-  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
+  {
+    CScopedLocale c("C");   // a point and no grouping
     Str::LocaleFixRealToStrA(1234567.891, 2, 31, d, ok);
-    EXPECT_STREQ(d, "1.234.567,89");
-    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_TRUE(ok);
+    EXPECT_STREQ(d, "1234567.89");
+    Str::LocaleFixRealToStrA(-3, -1, 31, d, ok);
+    EXPECT_STREQ(d, "-3.00");
   }
+  CScopedLocale german("de_DE.UTF-8");
+  if (!german.Active()) GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed";
+  Str::LocaleFixRealToStrA(1234567.891, 2, 31, d, ok);
+  EXPECT_STREQ(d, "1.234.567,89");
+  char16_t w[32];
+  Str::LocaleFixRealToStrW(-0.5, 1, 31, w, ok);
+  EXPECT_EQ(std::u16string(w), u"-0,5");
+}
+
+// Numbers meant for files are written and read with a point whatever the
+// user's locale says.
+TEST(RealText, FileRenderingsIgnoreADecimalCommaLocale) {
+  CScopedLocale german("de_DE.UTF-8");
+  if (!german.Active()) GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed";
+  bool ok;
+  char d[64];
+  Str::FixRealToStrA(2459000.1234567, 7, 63, d, ok);
+  EXPECT_STREQ(d, "2459000.1234567");
+  Str::FixRealToStrA(12.0, 0, 63, d, ok);
+  EXPECT_STREQ(d, "12");
+  Str::CorrFixRealToStrA(0.125, 2, 63, d, ok);
+  EXPECT_STREQ(d, "0.13");
+  Str::RealToStrA(-1234.5, 6, false, 63, d, ok);
+  EXPECT_STREQ(d, "-1.2345E+3");
+  Str::CorrectedRealToStrA(0.0123, 15, false, 63, d, ok);
+  EXPECT_STREQ(d, "0.0123");
+  Str::CorrectedRealToStrA(123456.5, 15, false, 63, d, ok);
+  EXPECT_STREQ(d, "123456.5");
+  char16_t w[64];
+  Str::FixRealToStrW(-0.5, 3, 63, w, ok);
+  EXPECT_EQ(std::u16string(w), u"-0.500");
+  EXPECT_EQ(Str::StrToRealA(9, "2459000.5", ok), 2459000.5);
+  EXPECT_TRUE(ok);
+  Str::StrToRealA(9, "2459000,5", ok);
+  EXPECT_FALSE(ok);
 }
 
 TEST(RealText, Parsing) {

@@ -9,7 +9,7 @@
 
 #include "winkit/vdlg.h"
 
-#include <corekit/clipboard.hpp>
+#include <corekit/clipboard.h>
 #include <runbase/diag.h>
 
 namespace winkit_qt {

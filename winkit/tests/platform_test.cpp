@@ -14,7 +14,7 @@
 #include "winkit/vcore.h"
 #include "winkit/vdlg.h"
 
-#include <corekit/clipboard.hpp>
+#include <corekit/clipboard.h>
 
 TEST(Platform, ClipboardTextGoesThroughTheDesktopClipboard) {
   vcore::Init_();

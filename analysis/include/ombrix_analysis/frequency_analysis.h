@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include <corekit/vlist.hpp>
+#include <corekit/vlist.h>
 #include <ombrix_field/object.h>
 #include <ombrix_field/user_io.h>
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include <corekit/vlist.hpp>
+#include <corekit/vlist.h>
 #include <ombrix_field/object.h>
 #include <ombrix_field/records.h>
 #include <ombrix_field/user_io.h>

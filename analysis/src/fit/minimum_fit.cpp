@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include <corekit/vlist_ex.hpp>
+#include <corekit/vlist_ex.h>
 #include <mpfit/mpfit.h>
 #include <runbase/diag.h>
 

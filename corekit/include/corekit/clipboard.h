@@ -9,26 +9,26 @@
 namespace vcom {
 
 class CClipboardProvider {
-public:
-    virtual ~CClipboardProvider();
-    // Replaces the clipboard's content by UTF-8 text; false when the
-    // clipboard could not be opened or emptied.
-    virtual bool SetText(const char* bytes, std::size_t length) = 0;
-    // The clipboard's UTF-8 text; false when it holds no text.
-    virtual bool GetText(std::string& text) = 0;
+ public:
+  virtual ~CClipboardProvider();
+  // Replaces the clipboard's content by UTF-8 text; false when the
+  // clipboard could not be opened or emptied.
+  virtual bool SetText(const char* bytes, std::size_t length) = 0;
+  // The clipboard's UTF-8 text; false when it holds no text.
+  virtual bool GetText(std::string& text) = 0;
 };
 
 // A clipboard private to this process (thread-safe).
 class CMemoryClipboard : public CClipboardProvider {
-public:
-    bool SetText(const char* bytes, std::size_t length) override;
-    bool GetText(std::string& text) override;
-    void Clear();
+ public:
+  bool SetText(const char* bytes, std::size_t length) override;
+  bool GetText(std::string& text) override;
+  void Clear();
 
-private:
-    std::mutex guard_;                 // the clipboard is shared by all threads
-    std::string text_;                 // current content
-    bool hasText_ = false;             // false until text was set
+ private:
+  std::mutex guard_;      // the clipboard is shared by all threads
+  std::string text_;      // current content
+  bool hasText_ = false;  // false until text was set
 };
 
 // Installs a provider (not owned; null restores the in-process one) and
@@ -36,4 +36,4 @@ private:
 void SetClipboardProvider(CClipboardProvider* provider);
 CClipboardProvider& ClipboardProvider();
 
-} // namespace vcom
+}  // namespace vcom

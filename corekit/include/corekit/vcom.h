@@ -4,109 +4,109 @@
 
 #include <cstdint>
 
-#include "corekit/vdstr.hpp"
-#include "corekit/vlist.hpp"
+#include "corekit/vdstr.h"
+#include "corekit/vlist.h"
 
 namespace vcom {
 
 // ---- string-list elements (lists of them are ordinary vlist::CList) ------
 class CCommonStringListElem : public vlist::CListElem {
-public:
-    std::uint64_t value1 = 0;          // free for the list's owner
-    std::uint64_t value2 = 0;
-    std::uint32_t value3 = 0;
-    std::uint8_t flags[4] = {0, 0, 0, 0};
+ public:
+  std::uint64_t value1 = 0;  // free for the list's owner
+  std::uint64_t value2 = 0;
+  std::uint32_t value3 = 0;
+  std::uint8_t flags[4] = {0, 0, 0, 0};
 };
 
 class CStringListElemA : public CCommonStringListElem {
-public:
-    char text[80] = {};                // highest index 79
+ public:
+  char text[80] = {};  // highest index 79
 };
 
 class CStringListElem255A : public CCommonStringListElem {
-public:
-    char text[256] = {};               // highest index 255
+ public:
+  char text[256] = {};  // highest index 255
 };
 
 // Copying copies the pointer, not the text; the owner frees the string.
 class CDStringListElemA : public CCommonStringListElem {
-public:
-    vdstr::TDStringA* text = nullptr;  // owned by whoever empties the list
+ public:
+  vdstr::TDStringA* text = nullptr;  // owned by whoever empties the list
 };
 
 // ---- rectangles and points -------------------------------------------------
 struct TPoint {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
 };
 
 struct TPointF {
-    float x = 0;
-    float y = 0;
+  float x = 0;
+  float y = 0;
 };
 
 // Top-left corner and size; y grows downwards.
 class CRect {
-public:
-    void Init(std::int32_t ax, std::int32_t ay, std::int32_t aw, std::int32_t ah);
-    void Clear();
-    bool Empty() const;                           // width <= 0 or height <= 0
-    bool Equals(const CRect& other) const;
-    bool SameSize(const CRect& other) const;
-    bool Contains(const CRect& other) const;      // wholly inside, edges may touch
-    bool InRect(const TPoint& p) const;           // x <= px < x + width, likewise y
-    bool Intersect(const CRect& other) const;     // interiors overlap
-    void AndRect(const CRect& other);             // intersection, sizes clamped to 0
-    void OrRect(const CRect& other);              // bounding rectangle
-    void Move(std::int32_t dx, std::int32_t dy);
-    void ZoomTL(std::int32_t dx, std::int32_t dy);      // bottom-right fixed
-    void ZoomTR(std::int32_t dx, std::int32_t dy);      // bottom-left fixed
-    void ZoomBL(std::int32_t dx, std::int32_t dy);      // top-right fixed
-    void ZoomBR(std::int32_t dx, std::int32_t dy);      // top-left fixed
-    void ZoomCenter(std::int32_t dx, std::int32_t dy);
-    void AdjustRectToDPI();                       // scales by the display's dpi / 96
-    static void AdjustWDToDPI(std::int32_t& w, std::int32_t& h);
+ public:
+  void Init(std::int32_t ax, std::int32_t ay, std::int32_t aw, std::int32_t ah);
+  void Clear();
+  bool Empty() const;  // width <= 0 or height <= 0
+  bool Equals(const CRect& other) const;
+  bool SameSize(const CRect& other) const;
+  bool Contains(const CRect& other) const;   // wholly inside, edges may touch
+  bool InRect(const TPoint& p) const;        // x <= px < x + width, likewise y
+  bool Intersect(const CRect& other) const;  // interiors overlap
+  void AndRect(const CRect& other);          // intersection, sizes clamped to 0
+  void OrRect(const CRect& other);           // bounding rectangle
+  void Move(std::int32_t dx, std::int32_t dy);
+  void ZoomTL(std::int32_t dx, std::int32_t dy);  // bottom-right fixed
+  void ZoomTR(std::int32_t dx, std::int32_t dy);  // bottom-left fixed
+  void ZoomBL(std::int32_t dx, std::int32_t dy);  // top-right fixed
+  void ZoomBR(std::int32_t dx, std::int32_t dy);  // top-left fixed
+  void ZoomCenter(std::int32_t dx, std::int32_t dy);
+  void AdjustRectToDPI();  // scales by the display's dpi / 96
+  static void AdjustWDToDPI(std::int32_t& w, std::int32_t& h);
 
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
 };
 
 class CRectF {
-public:
-    void Init(float ax, float ay, float aw, float ah);
-    void Clear();
-    bool Empty() const;
-    bool Equals(const CRectF& other) const;
-    bool SameSize(const CRectF& other) const;
-    bool Contains(const CRectF& other) const;
-    bool InRect(const TPointF& p) const;
-    bool Intersect(const CRectF& other) const;
-    void AndRect(const CRectF& other);
-    void OrRect(const CRectF& other);
-    void Move(float dx, float dy);
-    void ZoomTL(float dx, float dy);
-    void ZoomTR(float dx, float dy);
-    void ZoomBL(float dx, float dy);
-    void ZoomBR(float dx, float dy);
-    void ZoomCenter(float dx, float dy);
-    void AdjustRectToDPI();
-    static void AdjustWDToDPI(float& w, float& h);
-    void LoadRect(const CRect& r);                // sets sizeChanged when the size differs
-    bool SizeChanged();                           // returns and clears sizeChanged
+ public:
+  void Init(float ax, float ay, float aw, float ah);
+  void Clear();
+  bool Empty() const;
+  bool Equals(const CRectF& other) const;
+  bool SameSize(const CRectF& other) const;
+  bool Contains(const CRectF& other) const;
+  bool InRect(const TPointF& p) const;
+  bool Intersect(const CRectF& other) const;
+  void AndRect(const CRectF& other);
+  void OrRect(const CRectF& other);
+  void Move(float dx, float dy);
+  void ZoomTL(float dx, float dy);
+  void ZoomTR(float dx, float dy);
+  void ZoomBL(float dx, float dy);
+  void ZoomBR(float dx, float dy);
+  void ZoomCenter(float dx, float dy);
+  void AdjustRectToDPI();
+  static void AdjustWDToDPI(float& w, float& h);
+  void LoadRect(const CRect& r);  // sets sizeChanged when the size differs
+  bool SizeChanged();             // returns and clears sizeChanged
 
-    float x = 0;
-    float y = 0;
-    float width = 0;
-    float height = 0;
-    bool sizeChanged = true;
+  float x = 0;
+  float y = 0;
+  float width = 0;
+  float height = 0;
+  bool sizeChanged = true;
 };
 
-// ---- clipboard text (through the provider of corekit/clipboard.hpp) -------
+// ---- clipboard text (through the provider of corekit/clipboard.h) -------
 // The 8-bit text is UTF-8 (the system code page).
 void TextClipCopyA(const char* bytes, std::uint32_t length);
-void TextClipPasteA(char*& block, std::uint32_t& length);   // Storage block, not zero-terminated; caller frees
+void TextClipPasteA(char*& block, std::uint32_t& length);  // Storage block, not zero-terminated; caller frees
 void StringClipCopyA(std::uint32_t high, const char* text);
 void StringClipPasteA(std::uint32_t high, char* text);
 void TextClipCopyW(const char16_t* units, std::uint32_t length);
@@ -146,4 +146,4 @@ void GetErrorMessageA(std::uint32_t code, std::uint32_t high, char* text);
 // given by its file name); the name itself when it is not loaded.
 void GetModulePathA(std::uint32_t nameHigh, const char* name, std::uint32_t high, char* path);
 
-} // namespace vcom
+}  // namespace vcom

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "corekit/vcrypt_constants.hpp"
+#include "corekit/vcrypt_constants.h"
 
 namespace vcrypt {
 
@@ -17,18 +17,16 @@ inline constexpr std::uint32_t kCryptOk = 0;
 inline constexpr std::uint32_t kCryptNullBuffer = 1;
 inline constexpr std::uint32_t kCryptUnknownMethod = 8;
 
-std::uint32_t CBuffer(std::uint32_t method, void* buffer, std::uint32_t length,
-                      std::uint32_t keyLength, const void* key,
-                      std::uint32_t key2Length, const void* key2);
-std::uint32_t DBuffer(std::uint32_t method, void* buffer, std::uint32_t length,
-                      std::uint32_t keyLength, const void* key,
-                      std::uint32_t key2Length, const void* key2);
+std::uint32_t CBuffer(std::uint32_t method, void* buffer, std::uint32_t length, std::uint32_t keyLength,
+                      const void* key, std::uint32_t key2Length, const void* key2);
+std::uint32_t DBuffer(std::uint32_t method, void* buffer, std::uint32_t length, std::uint32_t keyLength,
+                      const void* key, std::uint32_t key2Length, const void* key2);
 
 // The generator is global to the library and not synchronised.
 std::uint32_t RND32();
-std::uint16_t RND16();                 // low half of RND32
-std::uint8_t RND8();                   // low byte of RND32
+std::uint16_t RND16();  // low half of RND32
+std::uint8_t RND8();    // low byte of RND32
 void SetRND(std::uint32_t s, std::uint16_t t);
-void InitRND();                        // seeds from the current date and time
+void InitRND();  // seeds from the current date and time
 
-} // namespace vcrypt
+}  // namespace vcrypt

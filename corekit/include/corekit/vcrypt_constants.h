@@ -14,4 +14,4 @@ inline constexpr std::uint8_t kTailBlock[8] = {0x4F, 0x4D, 0x42, 0x52, 0x49, 0x5
 inline constexpr std::uint32_t kChainWord1 = 0x7B3E91C5u;
 inline constexpr std::uint32_t kChainWord2 = 0xA4D2086Fu;
 
-} // namespace vcrypt
+}  // namespace vcrypt

@@ -16,17 +16,17 @@
 namespace vdstr {
 
 struct TDStringA {
-    std::uint32_t capacity;            // characters the block can hold
-    std::uint32_t length;              // characters in use
-    char* chars() { return reinterpret_cast<char*>(this + 1); }
-    const char* chars() const { return reinterpret_cast<const char*>(this + 1); }
+  std::uint32_t capacity;  // characters the block can hold
+  std::uint32_t length;    // characters in use
+  char* chars() { return reinterpret_cast<char*>(this + 1); }
+  const char* chars() const { return reinterpret_cast<const char*>(this + 1); }
 };
 
 struct TDStringW {
-    std::uint32_t capacity;
-    std::uint32_t length;
-    char16_t* chars() { return reinterpret_cast<char16_t*>(this + 1); }
-    const char16_t* chars() const { return reinterpret_cast<const char16_t*>(this + 1); }
+  std::uint32_t capacity;
+  std::uint32_t length;
+  char16_t* chars() { return reinterpret_cast<char16_t*>(this + 1); }
+  const char16_t* chars() const { return reinterpret_cast<const char16_t*>(this + 1); }
 };
 
 static_assert(sizeof(TDStringA) == 8 && sizeof(TDStringW) == 8);
@@ -36,11 +36,11 @@ inline constexpr std::uint32_t kToEnd = 0xFFFFFFFFu;
 
 // ---- 8-bit strings --------------------------------------------------------
 void FreeDStrA(TDStringA*& s);
-void AllocDStrA(TDStringA*& s, std::uint32_t capacity);           // old pointer overwritten
-void ReAllocDStrA(TDStringA*& s, std::uint32_t capacity);         // exactly that capacity, length kept
-void AllocDStrCopyA(TDStringA*& s, const TDStringA* src);         // null source: null
+void AllocDStrA(TDStringA*& s, std::uint32_t capacity);    // old pointer overwritten
+void ReAllocDStrA(TDStringA*& s, std::uint32_t capacity);  // exactly that capacity, length kept
+void AllocDStrCopyA(TDStringA*& s, const TDStringA* src);  // null source: null
 void CopyStrToDStrA(TDStringA*& s, std::uint32_t high, const char* text);
-void CopyDStrToDStrA(TDStringA*& s, const TDStringA* src);        // null source frees s
+void CopyDStrToDStrA(TDStringA*& s, const TDStringA* src);  // null source frees s
 void CopyBufferToDStrA(TDStringA*& s, const void* bytes, std::uint32_t count);
 void CopyDStrToStrA(std::uint32_t high, char* dst, const TDStringA* s);
 void AppendStrToDStrA(TDStringA*& s, std::uint32_t high, const char* text);
@@ -61,17 +61,18 @@ std::uint32_t NextPosDStrInDStrA(const TDStringA* s, const TDStringA* pattern, s
 std::uint32_t CountA(const TDStringA* s, char c);
 int CompareDStrToStrA(const TDStringA* s, std::uint32_t high, const char* text);  // -1, 0, 1 by unsigned bytes
 int CompareDStrToDStrA(const TDStringA* a, const TDStringA* b);
-int LocaleCompareA(const TDStringA* a, const TDStringA* b);                      // collation of the user's locale
+int LocaleCompareA(const TDStringA* a, const TDStringA* b);  // collation of the user's locale
 int LocaleCompareCaseInsensitiveA(const TDStringA* a, const TDStringA* b);
 bool EmptyDStrA(const TDStringA* s);
 void EnsureDStrLenA(TDStringA*& s, std::uint32_t capacity, char*& address, std::uint32_t& length);
 void EnsureDStrZeroEndA(TDStringA*& s, char*& address, std::uint32_t& length);
 void GetDStrAddrLenA(TDStringA* s, char*& address, std::uint32_t& length);
 void GetDStrAddrLenA(const TDStringA* s, const char*& address, std::uint32_t& length);
-void ItemSDStrToStrA(const TDStringA* s, std::uint32_t high, char* dst, std::uint32_t sepHigh, const char* seps, std::uint32_t item);
+void ItemSDStrToStrA(const TDStringA* s, std::uint32_t high, char* dst, std::uint32_t sepHigh, const char* seps,
+                     std::uint32_t item);
 void ItemSDStrToDStrA(const TDStringA* s, TDStringA*& dst, const TDStringA* seps, std::uint32_t item);
-double DStrToLongRealA(const TDStringA* s);                       // 0 when not a number
-void LongRealToDStrA(double value, TDStringA*& s);                // 15 significant digits
+double DStrToLongRealA(const TDStringA* s);         // 0 when not a number
+void LongRealToDStrA(double value, TDStringA*& s);  // 15 significant digits
 
 // ---- 16-bit (UTF-16) strings ---------------------------------------------
 void FreeDStrW(TDStringW*& s);
@@ -107,7 +108,8 @@ void EnsureDStrLenW(TDStringW*& s, std::uint32_t capacity, char16_t*& address, s
 void EnsureDStrZeroEndW(TDStringW*& s, char16_t*& address, std::uint32_t& length);
 void GetDStrAddrLenW(TDStringW* s, char16_t*& address, std::uint32_t& length);
 void GetDStrAddrLenW(const TDStringW* s, const char16_t*& address, std::uint32_t& length);
-void ItemSDStrToStrW(const TDStringW* s, std::uint32_t high, char16_t* dst, std::uint32_t sepHigh, const char16_t* seps, std::uint32_t item);
+void ItemSDStrToStrW(const TDStringW* s, std::uint32_t high, char16_t* dst, std::uint32_t sepHigh, const char16_t* seps,
+                     std::uint32_t item);
 void ItemSDStrToDStrW(const TDStringW* s, TDStringW*& dst, const TDStringW* seps, std::uint32_t item);
 double DStrToLongRealW(const TDStringW* s);
 void LongRealToDStrW(double value, TDStringW*& s);
@@ -117,9 +119,9 @@ void LongRealToDStrW(double value, TDStringW*& s);
 // destination.
 void A2U(const TDStringA* src, TDStringW*& dst);
 void U2A(const TDStringW* src, TDStringA*& dst);
-bool CreateUFromTA(const TDStringA* src, TDStringW*& dst);   // true when a string resulted
+bool CreateUFromTA(const TDStringA* src, TDStringW*& dst);  // true when a string resulted
 bool CreateTFromUA(const TDStringW* src, TDStringA*& dst);
-bool CreateAFromTA(TDStringA* src, TDStringA*& dst);          // hands the pointer on, false
-bool CreateTFromAA(TDStringA* src, TDStringA*& dst);          // hands the pointer on, false
+bool CreateAFromTA(TDStringA* src, TDStringA*& dst);  // hands the pointer on, false
+bool CreateTFromAA(TDStringA* src, TDStringA*& dst);  // hands the pointer on, false
 
-} // namespace vdstr
+}  // namespace vdstr

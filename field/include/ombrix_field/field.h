@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include <corekit/vlist.hpp>
+#include <corekit/vlist.h>
 
 #include "ombrix_field/filters.h"
 #include "ombrix_field/object.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include <corekit/vtree.hpp>
+#include <corekit/vtree.h>
 
 #include "ombrix_field/records.h"
 

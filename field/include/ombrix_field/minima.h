@@ -1,7 +1,7 @@
 // Times of minima of a series.
 #pragma once
 
-#include <corekit/vlist.hpp>
+#include <corekit/vlist.h>
 
 #include "ombrix_field/records.h"
 

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include <corekit/vdstr.hpp>
-#include <corekit/vlist.hpp>
-#include <corekit/vtree.hpp>
+#include <corekit/vdstr.h>
+#include <corekit/vlist.h>
+#include <corekit/vtree.h>
 #include <ombrix_model/light_curve_model.h>
 
 #include "ombrix_field/records.h"

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include <corekit/vtree.hpp>
+#include <corekit/vtree.h>
 
 #include "ombrix_field/minima.h"
 #include "ombrix_field/records.h"

@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include <corekit/vlist.hpp>
+#include <corekit/vlist.h>
 
 namespace vdstr {
 struct TDStringA;
@@ -183,7 +183,9 @@ void Init_();
 // is emptied first). On failure errorText holds the parse error.
 bool ReformatText(const char* data, size_t length, TJSONText& output,
                   char (&errorText)[kErrorTextLength]);
-// The same for the contents of a file; "Cannot read file" when it cannot be read.
+// The same for the contents of a file; "Cannot read file" when it cannot be
+// read, "Not a regular file" for a folder, pipe or device, "JSON data too
+// large" above 64 MB.
 bool ReformatFile(const char* path, TJSONText& output, char (&errorText)[kErrorTextLength]);
 
 }  // namespace sjson

@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace FIO {
 
@@ -112,6 +113,27 @@ FileTime GetCurrentFileTime();
 // Rewinds and reads two bytes: FF FE (UTF-16 LE mark) → true, positioned after
 // the mark; a little-endian value below 256 → true, rewound; else false, rewound.
 bool IsUnicodeFile(File f);
+
+// ---- reading a whole file ----
+
+// What ReadWholeFileA found. IOresult() holds the error code behind it.
+enum class WholeFile : std::uint8_t {
+  ok,
+  cannotOpen,      // missing, no permission, name too long: the system's code
+  notRegularFile,  // a folder (EISDIR), a pipe, device or socket (ENODEV)
+  tooLarge,        // more than maxBytes (EFBIG)
+  cannotRead,      // a read failed: the system's code
+};
+
+// Reads the whole of the file `name` into bytes (replacing their content), if
+// it is a regular file of at most maxBytes bytes. What can never end or
+// blocks (a FIFO, /dev/zero, a terminal) is refused without being read or
+// waited for; a file that grows past maxBytes while being read is refused
+// too. lastWrite, when given, receives the file's last-write time. On any
+// result but ok, bytes is empty. Every reader of whole files goes through
+// here so that none of them can hang or exhaust memory on such names.
+WholeFile ReadWholeFileA(std::uint32_t high, const char* name, std::uint64_t maxBytes, std::string& bytes,
+                         FileTime* lastWrite = nullptr);
 
 // ---- text reading (one system read per character) ----
 

@@ -8,7 +8,7 @@
 // with the extension "bak": field.ofd → field.bak), and renames the temporary
 // file over the target in one step. If anything fails, or the caller calls
 // Abort() or destroys the object without committing, the temporary file is
-// removed and the target is exactly as it was. Errors are read from
+// removed and the target and its backup are exactly as they were. Errors are read from
 // FIO::IOresult() after a false result.
 //
 //   FIO::CReplaceFile out;
@@ -32,8 +32,10 @@ class CReplaceFile {
   CReplaceFile& operator=(const CReplaceFile&) = delete;
 
   // Starts replacing `name`; keepBackup moves the previous file to the ".bak"
-  // name at commit (an older backup is deleted first). False when the
-  // temporary file cannot be created or the name is too long.
+  // name at commit, replacing an older backup. A symbolic link is followed:
+  // the file it leads to is replaced (the backup beside it) and the link
+  // stays. False when the temporary file cannot be created, the name is too
+  // long, or `name` is a folder (errno EISDIR).
   bool Begin(std::uint32_t high, const char* name, bool keepBackup);
 
   // The temporary file to write to; InvalidHandle when not begun.
@@ -50,7 +52,8 @@ class CReplaceFile {
   bool Active() const { return temp_ != InvalidHandle; }
 
  private:
-  bool BackUpOld(bool& movedTarget);
+  bool PutInPlaceKeepingBackup();
+  bool PutInPlaceMovingBackup();
   void SyncFolder() const;
 
   File temp_ = InvalidHandle;   // the temporary file being written, owned

@@ -84,7 +84,8 @@ class CRed1A {
   CRed1A& operator=(const CRed1A&) = delete;
 
   // Reads the list from a redirection file (replacing any earlier list);
-  // false when the file cannot be read (the list is then empty).
+  // false when the file cannot be read, is not a regular file or is larger
+  // than 1 MiB (the list is then empty).
   bool Init(std::uint32_t high, const char* fileName);
   // Empties the list.
   void Done();

@@ -45,6 +45,9 @@ void Assign(std::uint32_t high, Ch* destination, std::basic_string_view<Ch> text
 inline void Assign(std::uint32_t high, char* destination, std::string_view text) {
   Assign<char>(high, destination, text);
 }
+inline void Assign(std::uint32_t high, char16_t* destination, std::u16string_view text) {
+  Assign<char16_t>(high, destination, text);
+}
 
 // Appends text after the text already in the array, cut to fit.
 template <class Ch>
@@ -56,6 +59,9 @@ void Append(std::uint32_t high, Ch* destination, std::basic_string_view<Ch> text
 }
 inline void Append(std::uint32_t high, char* destination, std::string_view text) {
   Append<char>(high, destination, text);
+}
+inline void Append(std::uint32_t high, char16_t* destination, std::u16string_view text) {
+  Append<char16_t>(high, destination, text);
 }
 
 // True for the characters trimmed from the ends of values and lines.
@@ -72,6 +78,7 @@ constexpr std::basic_string_view<Ch> Trim(std::basic_string_view<Ch> text) {
   return text;
 }
 constexpr std::string_view Trim(std::string_view text) { return Trim<char>(text); }
+constexpr std::u16string_view Trim(std::u16string_view text) { return Trim<char16_t>(text); }
 
 // The value of a hexadecimal digit (either case), or -1 when c is none.
 constexpr int HexDigit(char c) {

@@ -2,8 +2,8 @@
 // corner and size, y growing downwards).
 #pragma once
 
-#if __has_include(<corekit/vcom.hpp>)
-#include <corekit/vcom.hpp>
+#if __has_include(<corekit/vcom.h>)
+#include <corekit/vcom.h>
 #else
 #include <cstdint>
 namespace vcom {

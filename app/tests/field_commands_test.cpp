@@ -68,21 +68,23 @@ TEST_F(FieldCommandsTest, LoadOffersFieldFilesFromLastOpenPathAndStoresIt) {
   EXPECT_EQ(window.Title(), "OMBRIX - ");
 }
 
-TEST_F(FieldCommandsTest, MissingSeriesAreEachReportedAndMarkTheFieldModified) {
+// Series whose files cannot be read (a disk not mounted, a folder renamed)
+// are reported and kept as missing, so saving the field does not lose them.
+TEST_F(FieldCommandsTest, MissingSeriesAreEachReportedAndKept) {
   const std::string path = kData + "/missing.ofd";
   Load(path);
   EXPECT_EQ(dialogs.Transcript(),
             "[open] Load Field Description\n"
             "[message] Error\nCannot load series photometry data:\n/nonexistent/lost_1.txt\n"
-            "Series removed from the field\n"
+            "Series kept in the field as missing\n"
             "[message] Error\nCannot load series photometry data:\n/nonexistent/lost_2.txt\n"
-            "Series removed from the field\n");
+            "Series kept in the field as missing\n");
   EXPECT_EQ(dialogs.Shown()[1].icon, vstock::siRedExclamation);
   ASSERT_EQ(window.pane.field.Count(), 1u);
-  EXPECT_EQ(window.pane.field.First()->series.count, 1u);
-  EXPECT_TRUE(window.IsModified());
-  EXPECT_EQ(window.Title(), TitleFor(path, true));
-  EXPECT_EQ(Status(sfModified), "Modified");
+  EXPECT_EQ(window.pane.field.First()->series.count, 3u);
+  EXPECT_FALSE(window.IsModified());
+  EXPECT_EQ(window.Title(), TitleFor(path, false));
+  EXPECT_EQ(Status(sfModified), "");
   EXPECT_EQ(window.recent.Count(), 1u);  // the load succeeded
 }
 

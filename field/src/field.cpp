@@ -1,12 +1,14 @@
 // The field's object list and the object operations with their dialogs.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <vector>
 
+#include <runbase/fixed_text.h>
 #include <runbase/os.h>
 
 #include "ombrix_field/field.h"
-#include "text.h"
 
 namespace ombrix_data {
 
@@ -190,8 +192,26 @@ bool ConfirmM0PeriodChange(CUserIO& io, CObjectListElem& previous, double m0AtSe
   return true;
 }
 
+namespace {
+
+// The file name of a missing series, from its stored paths.
+std::string_view MissingFileName(const CSeriesTreeElem& series) {
+  if (!series.IsLocalSeries()) return {};
+  const auto& local = static_cast<const CLocalSeriesTreeElem&>(series);
+  std::string_view path = FixedText::View(kPathHigh, local.relativePath);
+  if (path.empty()) path = FixedText::View(kPathHigh, local.absolutePath);
+  const std::size_t separator = path.find_last_of("/\\");
+  return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
+}  // namespace
+
 void GetSeriesListLine(const CSeriesTreeElem& series, const CFilterTable& filters,
                        std::uint32_t high, char* line) {
+  if (series.missing) {
+    FixedText::Assign(high, line, "missing: " + std::string(MissingFileName(series)));
+    return;
+  }
   std::int32_t year = 0, month = 0, day = 0;
   double fraction = 0.0;
   os::iJD(series.FirstTime(), year, month, day, fraction);
@@ -201,11 +221,11 @@ void GetSeriesListLine(const CSeriesTreeElem& series, const CFilterTable& filter
   if (n < 0) n = 0;
   if (series.Colour(filters) != kNoFilterColour) {
     const char* filter = series.EffectiveFilter();
-    std::size_t length = TextLength(kFilterNameHigh, filter);
+    std::size_t length = FixedText::Length(kFilterNameHigh, filter);
     std::snprintf(text + n, sizeof(text) - static_cast<std::size_t>(n), " %.*s",
                   static_cast<int>(length), filter);
   }
-  CopyText(high, line, text);
+  FixedText::Assign(high, line, text);
 }
 
 }  // namespace ombrix_data

@@ -1,15 +1,17 @@
 // The filter colour table and its defaults.
 #include <cstring>
 
+#include <runbase/fixed_text.h>
+
+#include "ascii.h"
 #include "ombrix_field/filters.h"
-#include "text.h"
 
 namespace ombrix_data {
 namespace {
 
 // Upper-cased copy of a table name.
 void UpperName(const char* name, char (&upper)[kFilterTableNameHigh + 2]) {
-  std::size_t n = TextLength(kFilterTableNameHigh, name);
+  std::size_t n = FixedText::Length(kFilterTableNameHigh, name);
   for (std::size_t i = 0; i < n; ++i) upper[i] = UpperAscii(name[i]);
   upper[n] = 0;
 }
@@ -37,7 +39,7 @@ const TDefaultFilters kDefaultFilters[] = {
 CFilterTreeElem::CFilterTreeElem(const char* filterName, std::uint32_t filterColour)
     : colour(filterColour) {
   std::memset(name, 0, sizeof(name));
-  CopyText(kFilterTableNameHigh, name, filterName);
+  if (filterName) FixedText::Assign(kFilterTableNameHigh, name, filterName);
 }
 
 int CFilterTreeElem::Compare(const vtree::CAVLTreeElem* other) const {

@@ -3,11 +3,11 @@
 #include <cstring>
 #include <string>
 
+#include <runbase/fixed_text.h>
 #include <runbase/storage.h>
 #include <runbase/str.h>
 
 #include "ombrix_field/object.h"
-#include "text.h"
 
 namespace ombrix_data {
 
@@ -25,7 +25,7 @@ constexpr const char* kUnnamed = "<unnamed>";
 
 template <std::size_t N>
 std::string TextOf(const char (&text)[N]) {
-  return std::string(text, TextLength(N - 1, text));
+  return std::string(FixedText::View(N - 1, text));
 }
 
 template <std::size_t N>
@@ -112,14 +112,14 @@ void CObjectListElem::GetLabel(std::uint32_t high, char* label) const {
   if (!a.empty()) text += (n.empty() ? "| " : " | ") + a;
   if (!c.empty()) text += (!a.empty() ? " | " : (n.empty() ? "| | " : " | | ")) + c;
   if (text.empty()) text = kUnnamed;
-  CopyText(high, label, text.data(), text.size());
+  FixedText::Assign(high, label, text);
 }
 
 void CObjectListElem::GetDisplayName(std::uint32_t high, char* shown) const {
   if (name[0])
-    CopyText(high, shown, name, TextLength(kObjectNameHigh, name));
+    FixedText::Assign(high, shown, FixedText::View(kObjectNameHigh, name));
   else
-    CopyText(high, shown, kUnnamed);
+    FixedText::Assign(high, shown, kUnnamed);
 }
 
 CSeriesTreeElem* CObjectListElem::FirstSeries() const {
@@ -143,18 +143,36 @@ CSeriesTreeElem* CObjectListElem::PrevSeries(CSeriesTreeElem* s) const {
 }
 
 CSeriesTreeElem* CObjectListElem::FindSeriesStartingAt(double firstTime) const {
-  for (CSeriesTreeElem* s = FirstSeries(); s; s = NextSeries(s))
+  for (CSeriesTreeElem* s = FirstSeries(); s && !s->missing; s = NextSeries(s))
     if (s->FirstTime() == firstTime) return s;
   return nullptr;
 }
 
 bool CObjectListElem::InsertSeries(CSeriesTreeElem* s) { return series.Insert(s); }
 
+void CObjectListElem::InsertMissingSeries(CSeriesTreeElem* s) {
+  const CSeriesTreeElem* last = LastSeries();
+  s->ClearPoints();
+  s->missing = true;
+  s->missingOrder = last && last->missing ? last->missingOrder + 1 : 1;
+  series.Insert(s);
+}
+
+bool CObjectListElem::HasLoadedSeries() const {
+  const CSeriesTreeElem* first = FirstSeries();
+  return first && !first->missing;
+}
+
 CSeriesTreeElem* CObjectListElem::MetaDataSourceSeries() const {
-  if (metaDataSource == mdsManualEntry || series.count == 0) return nullptr;
+  if (metaDataSource == mdsManualEntry || !HasLoadedSeries()) return nullptr;
   bool forwards = metaDataSource == mdsOldestSeries || metaDataSource == mdsOldestSeriesFileDate;
-  auto step = [&](CSeriesTreeElem* s) { return forwards ? NextSeries(s) : PrevSeries(s); };
+  // Missing series sort last and are passed over.
+  auto step = [&](CSeriesTreeElem* s) {
+    CSeriesTreeElem* next = forwards ? NextSeries(s) : PrevSeries(s);
+    return next && !next->missing ? next : nullptr;
+  };
   CSeriesTreeElem* first = forwards ? FirstSeries() : LastSeries();
+  while (first->missing) first = PrevSeries(first);
   TCandidate r = Candidate(first);
 
   if (metaDataSource == mdsOldestSeries || metaDataSource == mdsNewestSeries) {
@@ -210,8 +228,8 @@ int CompareDigitRuns(const char* a, std::size_t na, const char* b, std::size_t n
 }  // namespace
 
 int CompareObjectNames(const char* a, const char* b) {
-  std::size_t la = TextLength(kObjectNameHigh, a);
-  std::size_t lb = TextLength(kObjectNameHigh, b);
+  std::size_t la = FixedText::Length(kObjectNameHigh, a);
+  std::size_t lb = FixedText::Length(kObjectNameHigh, b);
   if (la == 0 || lb == 0) return la == lb ? 0 : (la == 0 ? -1 : 1);
   if (la > 1 && lb > 1) {
     std::size_t da = TrailingDigits(a, la);

@@ -8,7 +8,6 @@
 
 #include "ofd_sections.h"
 #include "ombrix_field/ofd.h"
-#include "text.h"
 
 namespace ombrix_data {
 
@@ -23,18 +22,16 @@ void ShowStop(CUserIO* io, const char* caption, const char* first, const char* s
 
 }  // namespace
 
-bool ReadWholeFile(const char* path, std::string& data) {
-  FIO::File f = FIO::OpenReadA(kNameHigh, path);
-  if (f == FIO::InvalidHandle) return false;
-  const std::uint64_t size = FIO::Size(f);
-  bool ok = size != ~std::uint64_t{0} && size < 0x7FFFFFFFull;
-  if (ok) {
-    data.resize(static_cast<std::size_t>(size));
-    ok = size == 0 || FIO::RdBin(f, static_cast<std::uint32_t>(size - 1), data.data(),
-                                 static_cast<std::uint32_t>(size)) == size;
+FIO::WholeFile ReadWholeFile(const char* path, std::uint64_t maxBytes, std::string& data) {
+  return FIO::ReadWholeFileA(kNameHigh, path, maxBytes, data);
+}
+
+std::string WholeFileProblem(FIO::WholeFile result, std::uint64_t maxBytes) {
+  switch (result) {
+    case FIO::WholeFile::notRegularFile: return "Not a regular file";
+    case FIO::WholeFile::tooLarge: return "File too big (> " + std::to_string(maxBytes >> 20) + " MB)";
+    default: return "Cannot open file";
   }
-  FIO::Close(f);
-  return ok;
 }
 
 TWriteResult ReplaceFileText(const char* path, const std::string& text, bool keepBackup, int& cause) {
@@ -54,8 +51,9 @@ TWriteResult ReplaceFileText(const char* path, const std::string& text, bool kee
 bool LoadField(const char* path, const TFieldLoadContext& context, CField& field, bool& changed) {
   changed = false;
   std::string data;
-  if (!ReadWholeFile(path, data)) {
-    ShowStop(context.io, "Failed load field description", "Cannot open file", path);
+  const FIO::WholeFile read = ReadWholeFile(path, kMaxFieldFileSize, data);
+  if (read != FIO::WholeFile::ok) {
+    ShowStop(context.io, "Failed load field description", WholeFileProblem(read, kMaxFieldFileSize).c_str(), path);
     return false;
   }
   char error[kErrorTextHigh + 1];

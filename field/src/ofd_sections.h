@@ -3,7 +3,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include <runbase/fio.h>
 
 #include "ombrix_field/ofd.h"
 
@@ -11,13 +14,46 @@ namespace ombrix_data {
 
 // Highest index of one notes line.
 inline constexpr std::uint32_t kNotesLineHigh = 1023;
+// Highest index of a keyword as the reader keeps it.
+inline constexpr std::uint32_t kKeywordHigh = 63;
 
-// The sixteen fit parameters in the order of the "fit" section.
-const ombrix_model::TFitParameterIndex* FitParametersInFileOrder();
+// The start and end keywords of a section.
+struct TSectionKeywords {
+  const char* begin;
+  const char* end;
+};
+
+inline constexpr TSectionKeywords kFieldSection{"ombrix", "end_ombrix"};
+inline constexpr TSectionKeywords kObjectSection{"object", "end_object"};
+inline constexpr TSectionKeywords kMetaDataSection{"meta_data", "end_meta_data"};
+inline constexpr TSectionKeywords kVariableStarSection{"var", "end_var"};
+inline constexpr TSectionKeywords kFitSection{"fit", "end_fit"};
+inline constexpr TSectionKeywords kNotesSection{"notes", "end_notes"};
+inline constexpr TSectionKeywords kSeriesSection{"series", "end_series"};
+inline constexpr TSectionKeywords kWebSeriesSection{"web_series", "end_web_series"};
+inline constexpr TSectionKeywords kMinimumSection{"minimum", "end_minimum"};
+
+// Keywords of the top level and of the notes section.
+inline constexpr const char* kVersionKeyword = "version";
+inline constexpr const char* kObjectCountKeyword = "objects";
+inline constexpr const char* kNotesLineKeyword = "line";
+
+// Owns a model element until it is handed on (to a tree or list); frees it as
+// the containers do, with Done and delete.
+struct TDoneDeleter {
+  template <class T>
+  void operator()(T* element) const {
+    element->Done();
+    delete element;
+  }
+};
+template <class T>
+using TOwned = std::unique_ptr<T, TDoneDeleter>;
 
 // Cursor over field description text held in memory, with the value readers.
 // Every reader returns false after setting the error text; after a keyword or
-// a value the cursor moves to the start of the next non-empty line.
+// a value the cursor moves to the start of the next non-empty line. A UTF-8
+// byte-order mark at the start of the text is passed over.
 class COFDReader {
  public:
   COFDReader(const char* data, std::size_t length, const TFieldLoadContext& context);
@@ -38,48 +74,64 @@ class COFDReader {
   bool LeadingInteger(std::int64_t& value);
 
   // "=" and a value of each kind.
-  bool Integer(std::int64_t& value);
-  bool Int32(std::int32_t& value);
-  bool Real(double& value);
-  bool Boolean(bool& value);
-  bool Hex(std::uint64_t& value);
-  bool Identifier(std::uint32_t high, char* word);
+  bool ReadInteger(std::int64_t& value);
+  bool ReadInt32(std::int32_t& value);
+  bool ReadReal(double& value);
+  bool ReadBoolean(bool& value);
+  bool ReadHex(std::uint64_t& value);
+  bool ReadIdentifier(std::uint32_t high, char* word);
   // Quoted text cut to `high` + 1 characters; `length` is the length kept.
-  bool Quoted(std::uint32_t high, char* text, std::size_t& length);
-  bool QuotedField(std::uint32_t high, char* text);
-  bool QuotedDString(std::uint32_t high, vdstr::TDStringA*& text);
-  bool BareToken(std::uint32_t high, char* token);
+  bool ReadQuoted(std::uint32_t high, char* text, std::size_t& length);
+  bool ReadQuotedField(std::uint32_t high, char* text);
+  bool ReadQuotedDString(std::uint32_t high, vdstr::TDStringA*& text);
+  // A bare token: up to a control character, space, comma or semicolon.
+  bool ReadBareToken(std::uint32_t high, char* token);
 
   bool Fail(const char* text, const char* detail = nullptr);
   bool FailUnknown(const char* keyword) { return Fail("Unknown keyword: ", keyword); }
   bool FailEnd() { return Fail("Unexpected end off OFD file"); }
 
   // Sections whose start keyword was just read.
-  bool MetaData(CMetaData& metaData);
-  bool Minimum(CMinimaList& minima);
+  bool ReadMetaData(CMetaData& metaData);
+  bool ReadStar(TStarData& star, const char* endKeyword);
+  bool ReadMinimum(CMinimaList& minima);
   // A "fit" section into the object's parameters; marks the fit present.
-  bool Fit(CObjectListElem& object);
+  bool ReadFit(CObjectListElem& object);
+  bool ReadNotes(CObjectListElem& object);
+  // A "series" section; then its file is loaded and the series joins the
+  // object, stays in it marked missing, or is dropped with a message.
+  bool ReadSeries(CObjectListElem& object);
+  bool ReadWebSeries(CObjectListElem& object);
   // One "object" section into the object.
-  bool Object(CObjectListElem& object);
+  bool ReadObject(CObjectListElem& object);
 
  private:
-  bool Equals();
+  bool ReadEquals();
+  void ScanBareToken(std::uint32_t high, char* token);
   void SkipBlanks();
   void SkipSeparators();
   void NextLine();
   bool FailToken(const char* text);
-  bool Star(TStarData& star, const char* endKeyword);
-  bool Series(CObjectListElem& object);
-  bool WebSeries(CObjectListElem& object);
-  bool Notes(CObjectListElem& object);
+  void ShowSeriesMessage(const char* first, const char* second, const char* third) const;
+  void DropSeries(TOwned<CLocalSeriesTreeElem> series, const char* reason);
 
   const char* data_;
   std::size_t length_;
   std::size_t pos_ = 0;
 };
 
-// Reads a whole file into memory; false when it cannot be opened or read.
-bool ReadWholeFile(const char* path, std::string& data);
+// Writer helpers used by the keyword tables.
+// A quoted dynamic string of at most kPathHigh + 1 characters, when not empty.
+void WriteDString(COFDWriter& writer, const char* keyword, const vdstr::TDStringA* text);
+// A quoted sexagesimal value of `units` hours or degrees; left out when no
+// coordinate could be that large (a damaged value would not read back).
+void WriteSexagesimal(COFDWriter& writer, const char* keyword, double units, bool degrees);
+
+// Reads a whole regular file of at most maxBytes bytes into memory.
+FIO::WholeFile ReadWholeFile(const char* path, std::uint64_t maxBytes, std::string& data);
+// What is wrong with a file that could not be read whole: "Cannot open
+// file", "Not a regular file" or "File too big (> 64 MB)".
+std::string WholeFileProblem(FIO::WholeFile result, std::uint64_t maxBytes);
 
 enum class TWriteResult : std::uint8_t { ok, cannotCreate, cannotWrite };
 

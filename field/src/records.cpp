@@ -4,7 +4,6 @@
 #include <runbase/storage.h>
 
 #include "ombrix_field/records.h"
-#include "text.h"
 
 namespace ombrix_data {
 namespace {

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <vector>
 
+#include <runbase/fixed_text.h>
 #include <runbase/storage.h>
 
 #include "ombrix_field/filters.h"
 #include "ombrix_field/series.h"
-#include "text.h"
 
 namespace ombrix_data {
 namespace {
@@ -31,12 +31,17 @@ CSeriesTreeElem::CSeriesTreeElem()
       fileTime(0),
       offset(0.0),
       enabled(true),
-      converted(false) {}
+      converted(false),
+      missing(false),
+      missingOrder(0) {}
 
 CSeriesTreeElem::~CSeriesTreeElem() { Done(); }
 
 int CSeriesTreeElem::Compare(const vtree::CAVLTreeElem* other) const {
-  return CompareReals(FirstTime(), static_cast<const CSeriesTreeElem*>(other)->FirstTime());
+  const auto* o = static_cast<const CSeriesTreeElem*>(other);
+  if (missing != o->missing) return missing ? 1 : -1;
+  if (missing) return missingOrder < o->missingOrder ? -1 : (missingOrder > o->missingOrder ? 1 : 0);
+  return CompareReals(FirstTime(), o->FirstTime());
 }
 
 void CSeriesTreeElem::Done() {
@@ -124,7 +129,7 @@ const char* CSeriesTreeElem::EffectiveFilter() const {
 
 std::uint32_t CSeriesTreeElem::Colour(const CFilterTable& filters) const {
   char name[kFilterNameHigh + 1 + 1];
-  CopyText(kFilterNameHigh + 1, name, EffectiveFilter(), TextLength(kFilterNameHigh, EffectiveFilter()));
+  FixedText::Assign(kFilterNameHigh + 1, name, FixedText::View(kFilterNameHigh, EffectiveFilter()));
   return filters.ColourOf(name);
 }
 

@@ -1,6 +1,7 @@
 // Locating and loading series files, and the heliocentric conversion of
 // series times.
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -8,9 +9,9 @@
 #include <ombrix_model/astro.h>
 #include <runbase/fio.h>
 #include <runbase/fior.h>
+#include <runbase/fixed_text.h>
 
 #include "ombrix_field/series_file.h"
-#include "text.h"
 
 namespace ombrix_data {
 namespace {
@@ -18,6 +19,7 @@ namespace {
 constexpr std::uint32_t kScratchHigh = 2 * kPathHigh + 1;
 
 inline bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
 bool HasDriveLetter(const char* path) { return path[0] != 0 && path[1] == ':'; }
 
@@ -26,12 +28,12 @@ bool IsAbsolutePath(const char* path) { return IsSeparator(path[0]) || HasDriveL
 
 // folder + exactly one separator + name.
 void JoinWithOneSeparator(const char* folder, const char* name, std::uint32_t high, char* out) {
-  CopyText(high, out, folder);
-  std::size_t used = TextLength(high, out);
+  FixedText::Assign(high, out, folder);
+  std::size_t used = FixedText::Length(high, out);
   bool folderEnds = used > 0 && IsSeparator(out[used - 1]);
   while (IsSeparator(*name) && (folderEnds || used == 0)) ++name;
-  if (used > 0 && !folderEnds && !IsSeparator(*name)) AppendText(high, out, "/");
-  AppendText(high, out, name);
+  if (used > 0 && !folderEnds && !IsSeparator(*name)) FixedText::Append(high, out, "/");
+  FixedText::Append(high, out, name);
 }
 
 // The folder against which relative paths are kept, expanded and ending in a
@@ -42,48 +44,51 @@ void BaseFolder(const TSeriesFolders& folders, std::uint32_t high, char* base) {
   base[0] = 0;
   if (!folder || !folder[0]) return;
   FIOR::ExpandPathA(kPathHigh, folder, high, base);
-  std::size_t n = TextLength(high, base);
-  if (n > 0 && !IsSeparator(base[n - 1])) AppendText(high, base, "/");
+  std::size_t n = FixedText::Length(high, base);
+  if (n > 0 && !IsSeparator(base[n - 1])) FixedText::Append(high, base, "/");
 }
 
-// Opens a file for reading; directories and missing files give the invalid handle.
-FIO::File OpenSeriesFile(const char* path) {
-  if (!path[0] || !FIO::ExistsA(kPathHigh, path)) return FIO::InvalidHandle;
-  return FIO::OpenReadA(kPathHigh, path);
+// The whole content of a series file, read with the size limit. FIFOs and
+// devices are refused unread: they may block or never end.
+struct TSeriesBytes {
+  FIO::WholeFile result = FIO::WholeFile::cannotOpen;
+  bool device = false;  // a FIFO, device or socket (not a folder)
+  std::string bytes;
+  FIO::FileTime lastWrite = 0;
+};
+
+void ReadSeriesBytes(const char* path, TSeriesBytes& read) {
+  read.result = FIO::ReadWholeFileA(kPathHigh, path, kMaxSeriesFileSize, read.bytes, &read.lastWrite);
+  read.device = read.result == FIO::WholeFile::notRegularFile && FIO::IOresult() != EISDIR;
+}
+
+// A found file may still be unusable: too big or unreadable.
+bool IsFound(const TSeriesBytes& read) {
+  return read.result == FIO::WholeFile::ok || read.result == FIO::WholeFile::tooLarge ||
+         read.result == FIO::WholeFile::cannotRead;
 }
 
 void SetError(std::uint32_t high, char* errorText, const char* text, const char* detail = "") {
-  CopyText(high, errorText, text);
+  FixedText::Assign(high, errorText, text);
   // Paths may fill their arrays without a terminator.
-  AppendText(high, errorText, std::string(detail, strnlen(detail, kPathHigh + 1)).c_str());
+  FixedText::Append(high, errorText, FixedText::View(kPathHigh, detail));
 }
 
-// Reads the open file into the series; closes it.
-bool ReadSeriesFile(FIO::File file, CLocalSeriesTreeElem& series, std::uint32_t errorHigh,
-                    char* errorText) {
-  FIO::FileTime lastWrite = 0;
-  if (FIO::GetFileTime(file, lastWrite)) series.fileTime = lastWrite;
-  std::uint64_t size = FIO::Size(file);
-  if (size == ~std::uint64_t{0}) {
-    FIO::Close(file);
-    SetError(errorHigh, errorText, "Cannot open file: ", series.absolutePath);
-    return false;
-  }
-  if (size > kMaxSeriesFileSize) {
-    FIO::Close(file);
+// Reads the bytes of a found file into the series.
+bool ReadSeriesBytesInto(const TSeriesBytes& read, CLocalSeriesTreeElem& series,
+                         std::uint32_t errorHigh, char* errorText) {
+  if (read.result == FIO::WholeFile::tooLarge) {
     SetError(errorHigh, errorText, "File too big (> 16 MB)");
     return false;
   }
-  std::vector<char> data(static_cast<std::size_t>(size));
-  std::uint32_t got = 0;
-  if (size > 0) {
-    auto count = static_cast<std::uint32_t>(size);
-    got = FIO::RdBin(file, count - 1, data.data(), count);
+  if (read.result != FIO::WholeFile::ok) {
+    SetError(errorHigh, errorText, "Cannot read file: ", series.absolutePath);
+    return false;
   }
-  FIO::Close(file);
+  series.fileTime = read.lastWrite;
   series.ClearPoints();
   series.dataMetaData.Done();
-  return ReadSeriesText(series, data.data(), got) > 0;
+  return ReadSeriesText(series, read.bytes.data(), read.bytes.size()) > 0;
 }
 
 }  // namespace
@@ -94,7 +99,7 @@ void SeriesCandidatePath(const char* relativePath, const TSeriesFolders& folders
   if (folders.rootFolder && folders.rootFolder[0])
     JoinWithOneSeparator(folders.rootFolder, relativePath, kScratchHigh, joined);
   else if (IsAbsolutePath(relativePath) || !folders.programFolder)
-    CopyText(kScratchHigh, joined, relativePath);
+    FixedText::Assign(kScratchHigh, joined, relativePath);
   else
     JoinWithOneSeparator(folders.programFolder, relativePath, kScratchHigh, joined);
   FIOR::ExpandPathA(kScratchHigh, joined, high, candidate);
@@ -120,8 +125,8 @@ void RelativeSeriesPath(const char* absolutePath, const TSeriesFolders& folders,
   }
   if (base[common] != 0) common = afterSeparator;
   for (const char* p = base + common; *p; ++p)
-    if (IsSeparator(*p)) AppendText(high, relative, "../");
-  std::size_t used = TextLength(high, relative);
+    if (IsSeparator(*p)) FixedText::Append(high, relative, "../");
+  std::size_t used = FixedText::Length(high, relative);
   for (const char* p = absolutePath + common; *p && used <= high; ++p, ++used)
     relative[used] = *p == '\\' ? '/' : *p;
   if (used <= high) relative[used] = 0;
@@ -137,18 +142,25 @@ bool LoadSeriesFile(CLocalSeriesTreeElem& series, const TSeriesFolders& folders,
   std::memcpy(absolute, series.absolutePath, kPathHigh + 1);
   char candidate[kPathHigh + 1] = {};
   if (relative[0]) SeriesCandidatePath(relative, folders, kPathHigh, candidate);
-  FIO::File file = OpenSeriesFile(candidate);
-  if (file != FIO::InvalidHandle) {
-    CopyText(kPathHigh, series.absolutePath, candidate);
-  } else {
-    file = OpenSeriesFile(absolute);
-    if (file == FIO::InvalidHandle) {
-      SetError(errorHigh, errorText, "Cannot open file: ", candidate[0] ? candidate : absolute);
-      return false;
-    }
-    RelativeSeriesPath(absolute, folders, kPathHigh, series.relativePath);
+  TSeriesBytes read;
+  if (candidate[0]) ReadSeriesBytes(candidate, read);
+  if (IsFound(read)) {
+    FixedText::Assign(kPathHigh, series.absolutePath, candidate);
+    return ReadSeriesBytesInto(read, series, errorHigh, errorText);
   }
-  return ReadSeriesFile(file, series, errorHigh, errorText);
+  const bool candidateIsDevice = read.device;
+  ReadSeriesBytes(absolute, read);
+  if (IsFound(read)) {
+    RelativeSeriesPath(absolute, folders, kPathHigh, series.relativePath);
+    return ReadSeriesBytesInto(read, series, errorHigh, errorText);
+  }
+  if (candidateIsDevice)
+    SetError(errorHigh, errorText, "Not a regular file: ", candidate);
+  else if (read.device)
+    SetError(errorHigh, errorText, "Not a regular file: ", absolute);
+  else
+    SetError(errorHigh, errorText, "Cannot open file: ", candidate[0] ? candidate : absolute);
+  return false;
 }
 
 void GetConversionCoordinates(const CObjectListElem& object, bool localSeries, double& ra,

@@ -1,13 +1,17 @@
 // Reading series text: data lines of time, value and error, and header lines
 // with series keys and star keys. The scanner works in place on the whole file
-// held in memory; numbers are scanned by hand for speed.
+// held in memory; numbers are scanned by hand, for speed and so that they
+// never follow the user's locale.
 #include <algorithm>
 #include <cmath>
-#include <numbers>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
+#include <ombrix_model/angles.h>
+#include <runbase/fixed_text.h>
+
 #include "ombrix_field/series_file.h"
-#include "text.h"
 
 namespace ombrix_data {
 namespace {
@@ -19,7 +23,7 @@ constexpr std::uint32_t kTokenTextHigh = 63;
 constexpr std::uint32_t kMaxStarIndex = 99;
 // At most this many fraction digits of a data number count.
 constexpr int kMaxFractionDigits = 11;
-// Values of this size or more mark a missing measurement.
+// Magnitudes of this size or more mark a missing measurement.
 constexpr double kMissingValue = 99.0;
 
 constexpr double kPowersOfTen[kMaxFractionDigits + 1] = {
@@ -32,6 +36,7 @@ inline bool IsControl(char c) { return static_cast<unsigned char>(c) < 32; }
 inline bool IsTokenSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == ';'; }
 inline bool EndsToken(char c) { return IsControl(c) || c == ' ' || c == ',' || c == ';'; }
 inline bool StartsKeyword(char c) { return (c >= 'A' && c <= 'X') || (c >= 'a' && c <= 'x'); }
+inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
 // A range of characters of the file.
 struct TSpan {
@@ -39,6 +44,7 @@ struct TSpan {
   const char* end;
   std::size_t size() const { return static_cast<std::size_t>(end - begin); }
   bool empty() const { return begin == end; }
+  std::string_view view() const { return {begin, size()}; }
 };
 
 // Digits and an optional fraction; at most 11 fraction digits count. Moves p
@@ -107,7 +113,9 @@ void SkipBlanks(const char*& p, const char* end) {
 }
 
 // Reads a data line (already known to start with a number) into a point.
-// False when the line carries no usable point.
+// False when the line carries no usable point. A number too long for a
+// double reads as infinity: the line is malformed, as one such point would
+// spoil every fit and search over the object.
 bool ParseDataLine(const char* p, const char* end, TSeriesPoint& point) {
   if (!ScanDataNumber(p, end, point.time)) return false;
   const char* afterTime = p;
@@ -116,7 +124,14 @@ bool ParseDataLine(const char* p, const char* end, TSeriesPoint& point) {
   const char* afterValue = p;
   SkipBlanks(p, end);
   if (p == afterValue || !ScanDataNumber(p, end, point.error)) point.error = 0.0;
-  return point.value < kMissingValue;
+  return std::isfinite(point.time) && std::isfinite(point.value) && std::isfinite(point.error);
+}
+
+// Drops the missing-value markers of a magnitude series. Fluxes are raw
+// counts, so their large values are real measurements.
+void DropMissingMagnitudes(const CSeriesTreeElem& series, std::vector<TSeriesPoint>& points) {
+  if (series.EffectiveUnit() == unitFlux) return;
+  std::erase_if(points, [](const TSeriesPoint& point) { return point.value >= kMissingValue; });
 }
 
 // The next token of a header line: separators skipped, then characters up to a
@@ -138,10 +153,14 @@ void UpperToken(TSpan token, char (&text)[kTokenTextHigh + 2]) {
 bool SameText(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
 // Unsigned number of a key value: digits with an optional fraction, reading
-// stops at the first other character; false when there is no digit.
+// stops at the first other character; false when there is no digit or the
+// number is too long for a double.
 bool ParseUnsignedValue(TSpan text, double& value) {
   const char* p = text.begin;
-  return ScanUnsigned(p, text.end, value);
+  double number = 0.0;
+  if (!ScanUnsigned(p, text.end, number) || !std::isfinite(number)) return false;
+  value = number;
+  return true;
 }
 
 // Catalogue magnitudes and colour indices may be negative (bright or blue
@@ -178,7 +197,7 @@ void ParseSeriesKeys(const char* p, const char* end, CMetaData& meta) {
       if (SameText(word, "MAGNITUDE")) meta.valueUnit = unitMagnitude;
       if (SameText(word, "FLUX")) meta.valueUnit = unitFlux;
     } else if (SameText(key, "FILTER:")) {
-      CopyText(kFilterNameHigh, meta.filter, valueToken.begin, valueToken.size());
+      FixedText::Assign(kFilterNameHigh, meta.filter, valueToken.view());
     }
     if (valueToken.empty()) return;
   }
@@ -198,23 +217,23 @@ void SetSexagesimal(TSpan text, double factor, double& field) {
 }
 
 void ApplyStarKey(const char* key, TSpan value, TStarData& star) {
-  constexpr double kHoursToRadians = std::numbers::pi / 12.0;
-  constexpr double kDegreesToRadians = std::numbers::pi / 180.0;
+  using ombrix_model::kRadiansPerDegree;
+  using ombrix_model::kRadiansPerHour;
   double number = 0.0;
   if (SameText(key, "NAME:")) {
-    CopyText(kStarNameHigh, star.name, value.begin, value.size());
+    FixedText::Assign(kStarNameHigh, star.name, value.view());
   } else if (SameText(key, "RA:")) {
-    SetSexagesimal(value, kHoursToRadians, star.ra);
+    SetSexagesimal(value, kRadiansPerHour, star.ra);
   } else if (SameText(key, "DEC:")) {
-    SetSexagesimal(value, kDegreesToRadians, star.dec);
+    SetSexagesimal(value, kRadiansPerDegree, star.dec);
   } else if (SameText(key, "CATALOG:")) {
-    CopyText(kCatalogNameHigh, star.catalog, value.begin, value.size());
+    FixedText::Assign(kCatalogNameHigh, star.catalog, value.view());
   } else if (SameText(key, "CATALOGID:")) {
-    CopyText(kCatalogIdHigh, star.catalogId, value.begin, value.size());
+    FixedText::Assign(kCatalogIdHigh, star.catalogId, value.view());
   } else if (SameText(key, "CATALOGRA:")) {
-    SetSexagesimal(value, kHoursToRadians, star.catalogRA);
+    SetSexagesimal(value, kRadiansPerHour, star.catalogRA);
   } else if (SameText(key, "CATALOGDEC:")) {
-    SetSexagesimal(value, kDegreesToRadians, star.catalogDec);
+    SetSexagesimal(value, kRadiansPerDegree, star.catalogDec);
   } else if (SameText(key, "CATALOGMAG:")) {
     if (ParseSignedValue(value, number)) star.catalogMag = number;
   } else if (SameText(key, "CATALOGB-V:")) {
@@ -307,6 +326,7 @@ bool ParseSexagesimal(const char* text, std::size_t length, double& value) {
   if (!scanInteger(minutes) || !skipSeparators(" :mM")) return false;
   if (p >= end || !IsDigit(*p) || !ScanUnsigned(p, end, seconds)) return false;
   double result = units + minutes / 60.0 + seconds / 3600.0;
+  if (!std::isfinite(result)) return false;
   value = negative ? -result : result;
   return true;
 }
@@ -331,6 +351,8 @@ std::size_t ReadSeriesText(CSeriesTreeElem& series, const char* data, std::size_
     }
     p = lineEnd;
   }
+  // The unit is known only once the whole header is read.
+  DropMissingMagnitudes(series, points);
   series.InsertPoints(points.data(), points.size());
   return points.size();
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <string>
 
 #include <corekit/clipboard.h>
@@ -30,7 +31,7 @@ struct TBlockTexts {
 };
 
 constexpr TBlockTexts kFitTexts{kFitBlockKeyword,
-                                "fit",
+                                kFitSection.begin,
                                 "Failed loading fit parameters",
                                 "Failed saving fit parameters",
                                 "Failed pasting fit paremeters",
@@ -39,7 +40,7 @@ constexpr TBlockTexts kFitTexts{kFitBlockKeyword,
                                 "(fit description is probably damaged)"};
 
 constexpr TBlockTexts kObjectTexts{kObjectDataBlockKeyword,
-                                   "object",
+                                   kObjectSection.begin,
                                    kFitTexts.loadCaption,
                                    kFitTexts.saveCaption,
                                    kFitTexts.pasteCaption,
@@ -113,15 +114,17 @@ bool DayKey(double time, std::int64_t& key) {
   return true;
 }
 
-CSeriesTreeElem* FirstSeriesWithKey(const CObjectListElem& object, std::int64_t key) {
+// The series with points whose key is `key`, the `occurrence`-th of them
+// (from 0) in series order; null when there are fewer.
+CSeriesTreeElem* SeriesWithKey(const CObjectListElem& object, std::int64_t key, std::uint32_t occurrence) {
   for (CSeriesTreeElem* s = object.FirstSeries(); s; s = object.NextSeries(s)) {
     std::int64_t seriesKey = 0;
-    if (s->pointCount > 0 && DayKey(s->FirstTime(), seriesKey) && seriesKey == key) return s;
+    if (s->pointCount > 0 && DayKey(s->FirstTime(), seriesKey) && seriesKey == key && occurrence-- == 0) return s;
   }
   return nullptr;
 }
 
-bool HasSeries(const CObjectListElem* object) { return object && object->FirstSeries(); }
+bool HasSeries(const CObjectListElem* object) { return object && object->HasLoadedSeries(); }
 
 using TBlockWriter = void (*)(const CObjectListElem&, std::string&);
 
@@ -144,10 +147,12 @@ bool CopyBlock(const CObjectListElem& object, TBlockWriter write) {
   return vcom::ClipboardProvider().SetText(text.data(), text.size());
 }
 
-// The file's text, or false after "Cannot open file: " and the path.
+// The file's text, or false after "Cannot open file: " (or what else is
+// wrong) and the path.
 bool ReadBlockFile(const char* path, const TBlockTexts& texts, std::string& text, CUserIO& io) {
-  if (ReadWholeFile(path, text)) return true;
-  const std::string line = std::string("Cannot open file: ") + path;
+  const FIO::WholeFile read = ReadWholeFile(path, kMaxTextBlockFileSize, text);
+  if (read == FIO::WholeFile::ok) return true;
+  const std::string line = WholeFileProblem(read, kMaxTextBlockFileSize) + ": " + path;
   ShowStop(io, texts.loadCaption, line.c_str());
   return false;
 }
@@ -167,14 +172,14 @@ bool ReadClipboardText(std::string& text, CUserIO& io) {
 void WriteFitBlock(const CObjectListElem& object, std::string& text) {
   COFDWriter w;
   w.Keyword(kFitBlockKeyword);
-  w.Fit(object.fit);
+  w.WriteFit(object.fit);
   text.swap(w.text);
 }
 
 void WriteObjectDataBlock(const CObjectListElem& object, std::string& text) {
   COFDWriter w;
   w.Keyword(kObjectDataBlockKeyword);
-  w.Object(object);
+  w.WriteObject(object);
   text.swap(w.text);
 }
 
@@ -193,7 +198,7 @@ bool ReadFitBlock(const char* data, std::size_t length, TBlockSource source, COb
   const TFieldLoadContext context;
   COFDReader reader(data, length, context);
   if (!ReadBlockStart(reader, kFitTexts, source, io)) return false;
-  if (!reader.Fit(object)) ShowStop(io, ReaderFailureCaption(kFitTexts, source), reader.error);
+  if (!reader.ReadFit(object)) ShowStop(io, ReaderFailureCaption(kFitTexts, source), reader.error);
   object.fitPresent = true;
   return true;
 }
@@ -203,13 +208,14 @@ bool ReadObjectDataBlock(const char* data, std::size_t length, TBlockSource sour
   // Series are read without messages and repository series are not reloaded.
   TFieldLoadContext quiet;
   quiet.folders = context.folders;
+  quiet.keepMissingSeries = false;
   COFDReader reader(data, length, quiet);
   if (!ReadBlockStart(reader, kObjectTexts, source, io)) return false;
   object.fitPresent = false;
   // The flux flag follows the first series; series the object already has
   // keep stating it, so that pasted series of the other value type are dropped.
-  if (!object.FirstSeries()) object.fluxFlag = false;
-  if (!reader.Object(object)) ShowStop(io, ReaderFailureCaption(kObjectTexts, source), reader.error);
+  if (!object.HasLoadedSeries()) object.fluxFlag = false;
+  if (!reader.ReadObject(object)) ShowStop(io, ReaderFailureCaption(kObjectTexts, source), reader.error);
   return true;
 }
 
@@ -218,10 +224,13 @@ bool ReadSeriesOffsetsBlock(const char* data, std::size_t length, TBlockSource s
   const TFieldLoadContext context;
   COFDReader reader(data, length, context);
   if (!ReadBlockStart(reader, kOffsetTexts, source, io)) return false;
+  // Series of one night share a key and are written in series order, so the
+  // n-th line of a key belongs to the n-th series with that key.
+  std::map<std::int64_t, std::uint32_t> linesOfKey;
   std::int64_t key = 0;
   double offset = 0;
-  while (reader.LeadingInteger(key) && reader.Real(offset))
-    if (CSeriesTreeElem* s = FirstSeriesWithKey(object, key)) s->offset = offset;
+  while (reader.LeadingInteger(key) && reader.ReadReal(offset))
+    if (CSeriesTreeElem* s = SeriesWithKey(object, key, linesOfKey[key]++)) s->offset = offset;
   return true;
 }
 

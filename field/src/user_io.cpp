@@ -1,7 +1,7 @@
 // Scripted user interaction for tests.
 #include "ombrix_field/user_io.h"
 
-#include "text.h"
+#include <runbase/fixed_text.h>
 
 namespace ombrix_data {
 namespace {
@@ -37,7 +37,7 @@ bool CScriptedUserIO::EditTexts(const char* title, TTextField* fields, std::uint
   std::vector<std::string> texts = dialogTexts.front();
   dialogTexts.pop_front();
   for (std::uint32_t i = 0; i < count && i < texts.size(); ++i)
-    CopyText(fields[i].high, fields[i].text, texts[i].data(), texts[i].size());
+    FixedText::Assign(fields[i].high, fields[i].text, texts[i]);
   return true;
 }
 

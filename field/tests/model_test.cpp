@@ -136,6 +136,17 @@ TEST(Object, SeriesTreeRejectsEqualFirstTimes) {
   EXPECT_EQ(o.series.count, 2u);
   EXPECT_EQ(o.FirstSeries()->FirstTime(), 5);
   EXPECT_EQ(o.FindSeriesStartingAt(10), o.LastSeries());
+  // Missing series (no points) are never duplicates and follow the others.
+  auto* first = new CLocalSeriesTreeElem;
+  auto* second = new CLocalSeriesTreeElem;
+  o.InsertMissingSeries(first);
+  o.InsertMissingSeries(second);
+  EXPECT_EQ(o.series.count, 4u);
+  EXPECT_EQ(o.NextSeries(o.NextSeries(o.FirstSeries())), first);
+  EXPECT_EQ(o.LastSeries(), second);
+  EXPECT_EQ(o.FindSeriesStartingAt(0), nullptr);
+  EXPECT_TRUE(o.InsertSeries(LocalSeries(20, 21, 0)));
+  EXPECT_EQ(o.NextSeries(o.NextSeries(o.FirstSeries()))->FirstTime(), 20);
 }
 
 // Series in tree order: L = local short, G = local long, W = web short,
@@ -228,6 +239,13 @@ TEST(Filters, DefaultsLookupAndSeriesColour) {
   SET(s.fieldMetaData.filter, "N/A");  // stated filter wins; its colour is black
   GetSeriesListLine(s, table, sizeof(line) - 1, line);
   EXPECT_STREQ(line, "2000-01-01");
+
+  CObjectListElem o;
+  auto* missing = new CLocalSeriesTreeElem;
+  SET(missing->relativePath, "night/lost.txt");
+  o.InsertMissingSeries(missing);
+  GetSeriesListLine(*missing, table, sizeof(line) - 1, line);
+  EXPECT_STREQ(line, "missing: lost.txt");
 }
 
 std::vector<std::string> Names(const CField& field) {

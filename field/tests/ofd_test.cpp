@@ -7,21 +7,26 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-#include <runbase/fio_fault.h>
+#include <sys/stat.h>
 
-#include "file_text.h"
+#include <ombrix_model/angles.h>
+#include <ombrix_testsupport/fault_sweep.h>
+#include <ombrix_testsupport/temp_folder.h>
+
+#include "decimal_comma_locale.h"
 #include "ombrix_field/ofd.h"
 
 using namespace ombrix_data;
+using ombrix_model::DegreesToRadians;
+using ombrix_model::HoursToRadians;
+using ombrix_test::ReadFile;
+using ombrix_test::WriteFile;
 
 namespace {
 
 const std::string kData = OMBRIX_TEST_DATA;
-constexpr double kPi = 3.14159265358979323846;
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
   for (std::size_t p = text.find(from); p != std::string::npos; p = text.find(from, p + to.size()))
@@ -65,10 +70,10 @@ void BuildFullField(CField& field) {
   o->metaData.valueUnit = unitMagnitude;
   Set(o->metaData.filter, "V");
   Set(o->metaData.var.name, "V1");
-  o->metaData.var.ra = 12.5 * kPi / 12.0;
-  o->metaData.var.dec = -0.5 * kPi / 180.0;
+  o->metaData.var.ra = HoursToRadians(12.5);
+  o->metaData.var.dec = DegreesToRadians(-0.5);
   o->metaData.var.catalogMag = 11.25;
-  o->metaData.ComparisonStar(1).dec = (45.0 + 59.0 / 60 + 59.999 / 3600) * kPi / 180.0;
+  o->metaData.ComparisonStar(1).dec = DegreesToRadians(45.0 + 59.0 / 60 + 59.999 / 3600);
   Set(o->metaData.CheckStar(0).catalog, "UCAC4");
   o->fitPresent = true;
   o->fit[ombrix_model::fpASin2] = 0.25;
@@ -144,7 +149,7 @@ TEST(OFDReader, GoldenTextReadsBackEqual) {
   EXPECT_STREQ(o.name, "V1 \"Her\"");
   EXPECT_EQ(std::string(o.comment, kCommentHigh + 1), std::string(256, 'c'));
   EXPECT_LT(o.metaData.var.dec, 0);
-  EXPECT_NEAR(o.metaData.var.dec, -0.5 * kPi / 180.0, 1e-9);
+  EXPECT_NEAR(o.metaData.var.dec, DegreesToRadians(-0.5), 1e-9);
   EXPECT_EQ(o.metaData.cmpCount, 2u);
   EXPECT_EQ(o.savedM0, o.m0);  // saved values default to the current ones
   std::string again;
@@ -168,9 +173,9 @@ TEST(OFDWriter, SexagesimalCarriesAndSigns) {
   };
   for (const Case& c : cases) {
     CMetaData m;
-    m.var.dec = c.decDegrees * kPi / 180.0;
+    m.var.dec = DegreesToRadians(c.decDegrees);
     COFDWriter w;
-    w.MetaData(m);
+    w.WriteMetaData(m);
     EXPECT_NE(w.text.find(std::string("star_dec = ") + c.text), std::string::npos) << w.text;
   }
 }
@@ -227,7 +232,7 @@ TEST(OFDReader, EmptyFieldAndSynonyms) {
 
 TEST(OFDReader, UnusableSeriesAreRemovedWithMessages) {
   const std::string text = OneObject(SeriesSection("mag_a.txt") + SeriesSection("mag_a.txt") +
-                                     SeriesSection("missing.txt") + SeriesSection("flux_c.txt") +
+                                     SeriesSection("flux_c.txt") +
                                      "\tweb_series\r\n\t\tuser_id = bob\r\n\t\tfile_time = 1A\r\n\tend_web_series\r\n"
                                      "\tweb_series\r\n\t\tuser_id = bob\r\n\t\tfile_time = 1A\r\n\tend_web_series\r\n");
   CField field;
@@ -236,12 +241,11 @@ TEST(OFDReader, UnusableSeriesAreRemovedWithMessages) {
   std::string error;
   ASSERT_TRUE(Load(text, field, &io, changed, error)) << error;
   EXPECT_TRUE(changed);
-  ASSERT_EQ(io.shown.size(), 4u);
+  ASSERT_EQ(io.shown.size(), 3u);
   EXPECT_EQ(io.shown[0].lines[0], "Duplicate series data file (same first point time):");
-  EXPECT_EQ(io.shown[1].lines[0], "Cannot load series photometry data:");
-  EXPECT_EQ(io.shown[2].lines[0], "Series with different value type (Mag x Flux) than previous series:");
-  EXPECT_EQ(io.shown[3].lines[0], "Duplicate web series (same user and file time):");
-  EXPECT_EQ(io.shown[3].lines[1], "bob 1A");
+  EXPECT_EQ(io.shown[1].lines[0], "Series with different value type (Mag x Flux) than previous series:");
+  EXPECT_EQ(io.shown[2].lines[0], "Duplicate web series (same user and file time):");
+  EXPECT_EQ(io.shown[2].lines[1], "bob 1A");
   for (const auto& r : io.shown) {
     EXPECT_EQ(r.caption, "Error");
     EXPECT_EQ(r.lines[2], "Series removed from the field");
@@ -298,24 +302,31 @@ TEST(OFDReader, RepositorySourceOnlyForPublishedObjectsWhenLoggedIn) {
   SetRepositorySeriesSource(nullptr);
 }
 
-class OFDSave : public ::testing::Test {
+// Loads and saves in a private folder that is also the root of series paths.
+class OFDFiles : public ombrix_test::TempFolderTest {
  protected:
   void SetUp() override {
-    dir = std::filesystem::temp_directory_path() /
-          ("ombrix_ofd_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    path = (dir / "field.ofd").string();
-    bak = (dir / "field.bak").string();
+    TempFolderTest::SetUp();
+    root = folder_.string();
+    path = Path("field.ofd");
+    bak = Path("field.bak");
   }
-  void TearDown() override {
-    FIO::Fault::Reset();
-    std::filesystem::remove_all(dir);
+  TFieldLoadContext FolderContext(CUserIO* io) const {
+    TFieldLoadContext c;
+    c.io = io;
+    c.folders = {root.c_str(), OMBRIX_TEST_DATA};
+    return c;
   }
-  std::filesystem::path dir;
-  std::string path, bak;
+  bool LoadText(const std::string& text, CField& field, CUserIO* io, bool& changed) const {
+    char e[kErrorTextHigh + 1];
+    const bool ok = ReadFieldText(text.data(), text.size(), FolderContext(io), field, changed, e);
+    EXPECT_TRUE(ok) << e;
+    return ok;
+  }
+  std::string root, path, bak;
 };
+
+using OFDSave = OFDFiles;
 
 TEST_F(OFDSave, KeepsPreviousVersionAsBak) {
   CField field;
@@ -329,24 +340,34 @@ TEST_F(OFDSave, KeepsPreviousVersionAsBak) {
   EXPECT_TRUE(io.shown.empty());
 }
 
-TEST_F(OFDSave, FailedWriteLeavesFileAndBakUntouched) {
-  WriteFile(path, "current");
-  WriteFile(bak, "older");
+// At every file operation that fails, once or from then on, the field file
+// and its backup stay as they were and the user is told; a save that still
+// succeeds leaves the new text and the previous file as backup.
+TEST_F(OFDSave, EveryFailedFileOperationKeepsFileAndBakAndTellsTheUser) {
   CField field;
   BuildFullField(field);
-  for (auto op : {FIO::Fault::Op::Write, FIO::Fault::Op::Sync, FIO::Fault::Op::Rename, FIO::Fault::Op::Create}) {
-    CScriptedUserIO io;
-    FIO::Fault::FailNext(op, ENOSPC);
-    EXPECT_FALSE(SaveField(field, path.c_str(), io));
-    FIO::Fault::Reset();
-    EXPECT_EQ(ReadFile(path), "current");
-    EXPECT_EQ(ReadFile(bak), "older");
-    ASSERT_EQ(io.shown.size(), 1u);
-    EXPECT_EQ(io.shown[0].caption, "Failed save field description");
-    EXPECT_EQ(io.shown[0].lines[1], path);
-    EXPECT_EQ(io.shown[0].icon, TMessageIcon::stop);
-  }
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2);
+  CScriptedUserIO io;
+  ombrix_test::SweepFileFaults(
+      [&] { return SaveField(field, path.c_str(), io); },
+      [&](const ombrix_test::TFaultRun& run) {
+        if (run.succeeded) {
+          EXPECT_EQ(ReadFile(path), Golden());
+          EXPECT_EQ(ReadFile(bak), "current");
+          return;
+        }
+        EXPECT_EQ(ReadFile(path), "current");
+        EXPECT_EQ(ReadFile(bak), "older");
+        ASSERT_EQ(io.shown.size(), 1u);
+        EXPECT_EQ(io.shown[0].caption, "Failed save field description");
+        EXPECT_EQ(io.shown[0].lines[1], path);
+        EXPECT_EQ(io.shown[0].icon, TMessageIcon::stop);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 2);
+      },
+      {.prepare = [&] {
+        io.shown.clear();
+        WriteFile(path, "current");
+        WriteFile(bak, "older");
+      }});
 }
 
 TEST_F(OFDSave, LoadOfMissingFileShowsCannotOpen) {
@@ -358,4 +379,194 @@ TEST_F(OFDSave, LoadOfMissingFileShowsCannotOpen) {
   ASSERT_EQ(io.shown.size(), 1u);
   EXPECT_EQ(io.shown[0].caption, "Failed load field description");
   EXPECT_EQ(io.shown[0].lines[0], "Cannot open file");
+}
+
+// Names that are no regular file are refused without waiting or reading
+// without end, and so is a file beyond the size any field reaches.
+TEST_F(OFDFiles, OnlyRegularFilesOfBoundedSizeAreLoaded) {
+  ASSERT_EQ(::mkfifo("fifo.ofd", 0600), 0);
+  Put("huge.ofd", "");
+  std::filesystem::resize_file(Path("huge.ofd"), kMaxFieldFileSize + 1);
+  struct Case {
+    std::string path;
+    std::string problem;
+  } cases[] = {
+      {Path("fifo.ofd"), "Not a regular file"},
+      {"/dev/zero", "Not a regular file"},
+      {Path("huge.ofd"), "File too big (> 64 MB)"},
+  };
+  for (const Case& c : cases) {
+    CField field;
+    CScriptedUserIO io;
+    bool changed = false;
+    EXPECT_FALSE(LoadField(c.path.c_str(), Context(&io), field, changed));
+    ASSERT_EQ(io.shown.size(), 1u) << c.path;
+    EXPECT_EQ(io.shown[0].caption, "Failed load field description");
+    EXPECT_EQ(io.shown[0].lines, (std::vector<std::string>{c.problem, c.path}));
+  }
+}
+
+// Some editors start UTF-8 text with a byte-order mark.
+TEST_F(OFDFiles, FieldFileStartingWithByteOrderMarkLoads) {
+  WriteFile(path, "\xEF\xBB\xBF" + Golden());
+  CField field;
+  CScriptedUserIO io;
+  bool changed = false;
+  ASSERT_TRUE(LoadField(path.c_str(), Context(&io), field, changed));
+  EXPECT_TRUE(io.shown.empty());
+  EXPECT_EQ(field.Count(), 2u);
+}
+
+// Numbers in field files never follow the user's locale.
+TEST_F(OFDFiles, DecimalCommaLocaleWritesAndReadsDecimalPoints) {
+  CDecimalCommaLocale locale;
+  if (!locale.Active()) GTEST_SKIP() << "de_DE.UTF-8 not available";
+  CField field;
+  BuildFullField(field);
+  field.First()->m0 = 2459000.1234567;
+  std::string text;
+  WriteFieldText(field, text);
+  EXPECT_NE(text.find("\tm0 = 2459000.1234567\r\n"), std::string::npos);
+  std::string golden = Golden();
+  golden.replace(golden.find("m0 = 2457000.1234567"), 20, "m0 = 2459000.1234567");
+  EXPECT_EQ(text, golden);
+
+  CField read;
+  bool changed = false;
+  ASSERT_TRUE(LoadText(text, read, nullptr, changed));
+  const CObjectListElem& o = *read.First();
+  EXPECT_EQ(o.m0, 2459000.1234567);
+  EXPECT_EQ(o.period, 1.2345678);
+  EXPECT_EQ(o.metaData.varAperture, 3.5);
+  EXPECT_NEAR(o.metaData.var.dec, DegreesToRadians(-0.5), 1e-9);
+  EXPECT_EQ(o.FirstSeries()->offset, -0.25);
+}
+
+namespace {
+
+// A series section naming a file in the test's folder.
+std::string FolderSeries(const std::string& file, const std::string& body = "") {
+  return "\tseries\r\n\t\tabsolute_path = \"/nonexistent/" + file + "\"\r\n\t\trelative_path = \"" + file +
+         "\"\r\n\t\toffset = 0.250000\r\n\t\tenabled = FALSE\r\n" + body + "\tend_series\r\n";
+}
+
+const std::string kStatedAndMinimum =
+    "\t\tmeta_data\r\n\t\t\tvalue_unit = flux\r\n\t\t\tfilter = \"R\"\r\n\t\tend_meta_data\r\n"
+    "\t\tminimum\r\n\t\t\ttype = primary\r\n\t\t\ttime = 2457000.150000\r\n\t\t\terror = 0.000500\r\n"
+    "\t\t\tenabled = TRUE\r\n\t\tend_minimum\r\n";
+
+}  // namespace
+
+// A series whose file is away (an unmounted disk, a renamed folder) stays in
+// the field marked missing, is saved exactly as it was read, takes no part in
+// the object's meta-data, and loads again once its file is back.
+TEST_F(OFDFiles, MissingSeriesIsKeptSavedAsReadAndReloadedWhenBack) {
+  const std::string series = FolderSeries("lost.txt") + FolderSeries("away.txt", kStatedAndMinimum);
+  const std::string text = "ombrix\r\nversion = 4\r\nobjects = 1\r\nobject\r\n\tname = \"x\"\r\n" +
+                           SeriesSection("mag_a.txt") + series + "end_object\r\nend_ombrix\r\n";
+  CField field;
+  CScriptedUserIO io;
+  bool changed = true;
+  ASSERT_TRUE(LoadText(text, field, &io, changed));
+  EXPECT_FALSE(changed);
+  ASSERT_EQ(io.shown.size(), 2u);
+  EXPECT_EQ(io.shown[1].caption, "Error");
+  EXPECT_EQ(io.shown[1].lines, (std::vector<std::string>{"Cannot load series photometry data:",
+                                                         "/nonexistent/away.txt",
+                                                         "Series kept in the field as missing"}));
+  CObjectListElem& o = *field.First();
+  ASSERT_EQ(o.series.count, 3u);
+  CSeriesTreeElem* loaded = o.FirstSeries();
+  EXPECT_FALSE(loaded->missing);
+  EXPECT_FALSE(o.fluxFlag);  // the missing flux series does not decide
+  EXPECT_EQ(o.MetaDataSourceSeries(), loaded);
+  for (CSeriesTreeElem* s = o.NextSeries(loaded); s; s = o.NextSeries(s)) {
+    EXPECT_TRUE(s->missing);
+    EXPECT_EQ(s->pointCount, 0u);
+  }
+  // Written back exactly as read, after the loaded series.
+  std::string written;
+  WriteFieldText(field, written);
+  EXPECT_NE(written.find(series + "end_object"), std::string::npos) << written;
+
+  // The files are back.
+  Put("lost.txt", ReadFile(kData + "/ofd/mag_b.txt"));
+  Put("away.txt", ReadFile(kData + "/ofd/flux_c.txt"));
+  CField again;
+  io.shown.clear();
+  ASSERT_TRUE(LoadText(written, again, &io, changed));
+  ASSERT_EQ(io.shown.size(), 1u);  // the flux series cannot join magnitudes
+  EXPECT_EQ(io.shown[0].lines[0], "Series with different value type (Mag x Flux) than previous series:");
+  ASSERT_EQ(again.First()->series.count, 2u);
+  const CSeriesTreeElem* back = again.First()->LastSeries();
+  EXPECT_FALSE(back->missing);
+  EXPECT_EQ(back->pointCount, 2u);
+  EXPECT_EQ(back->offset, 0.25);
+  EXPECT_FALSE(back->enabled);
+}
+
+// Without a stored absolute path the message names where the relative path
+// was looked for: a missing file, a folder, a path longer than a path field
+// (looked for as the path functions cut it, to 259 characters).
+TEST_F(OFDFiles, MissingSeriesMessageNamesThePathTried) {
+  std::filesystem::create_directory("folder");
+  const std::string longName = std::string(250, 'n') + ".txt";
+  struct Case {
+    std::string relative;
+    std::string named;
+  } cases[] = {
+      {"lost.txt", root + "/lost.txt"},
+      {"folder", root + "/folder"},
+      {longName, (root + "/" + longName).substr(0, kPathHigh)},
+  };
+  for (const Case& c : cases) {
+    const std::string text = OneObject("\tseries\r\n\t\trelative_path = \"" + c.relative + "\"\r\n\tend_series\r\n");
+    CField field;
+    CScriptedUserIO io;
+    bool changed = false;
+    ASSERT_TRUE(LoadText(text, field, &io, changed));
+    ASSERT_EQ(io.shown.size(), 1u) << c.relative;
+    EXPECT_EQ(io.shown[0].lines[1], c.named) << c.relative;
+  }
+}
+
+// Two series sections naming one geocentric file: the second is recognised
+// as a duplicate by its converted first point time and reported.
+TEST_F(OFDFiles, DuplicateIsFoundAfterHeliocentricConversion) {
+  Put("geo.txt", "JD: GEOCENTRIC UNIT: MAGNITUDE\r\n2457000.1 10.5 0.01\r\n2457000.2 10.6 0.01\r\n");
+  const std::string coordinates =
+      "\tmeta_data_source = 0\r\n\tmeta_data\r\n\t\tvar\r\n\t\t\tstar_ra = \"12:30:00.000\"\r\n"
+      "\t\t\tstar_dec = \"+20:00:00.00\"\r\n\t\tend_var\r\n\tend_meta_data\r\n";
+  const std::string section = "\tseries\r\n\t\trelative_path = \"geo.txt\"\r\n\tend_series\r\n";
+  CField field;
+  CScriptedUserIO io;
+  bool changed = false;
+  ASSERT_TRUE(LoadText(OneObject(coordinates + section + section), field, &io, changed));
+  EXPECT_TRUE(changed);
+  ASSERT_EQ(io.shown.size(), 1u);
+  EXPECT_EQ(io.shown[0].lines[0], "Duplicate series data file (same first point time):");
+  EXPECT_EQ(io.shown[0].lines[1], root + "/geo.txt");
+  ASSERT_EQ(field.First()->series.count, 1u);
+  EXPECT_TRUE(field.First()->FirstSeries()->converted);
+}
+
+// Repository user identifiers hold 63 characters; settings of two users
+// whose identifiers share their first 31 characters stay apart.
+TEST_F(OFDFiles, LongRepositoryUserIdsKeepTheirSettings) {
+  const std::string shared(40, 'u');
+  auto section = [](const std::string& user, const char* offset) {
+    return "\tweb_series\r\n\t\tuser_id = " + user + "\r\n\t\tfile_time = 1A\r\n\t\toffset = " + offset +
+           "\r\n\t\tenabled = TRUE\r\n\tend_web_series\r\n";
+  };
+  const std::string text = OneObject(section(shared + "a", "0.500000") + section(shared + "b", "0.750000"));
+  CField field;
+  CScriptedUserIO io;
+  bool changed = false;
+  ASSERT_TRUE(LoadText(text, field, &io, changed));
+  EXPECT_TRUE(io.shown.empty());
+  EXPECT_EQ(field.First()->webSettings.count, 2u);
+  std::string written;
+  WriteFieldText(field, written);
+  EXPECT_NE(written.find(section(shared + "a", "0.500000") + section(shared + "b", "0.750000")), std::string::npos)
+      << written;
 }

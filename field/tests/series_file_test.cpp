@@ -1,12 +1,18 @@
 // Locating and loading series files; the heliocentric conversion on load.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <numbers>
+#include <future>
 #include <string>
 
+#include <ombrix_model/angles.h>
 #include <ombrix_model/astro.h>
+#include <ombrix_testsupport/temp_folder.h>
 
 #include "ombrix_field/series_file.h"
 
@@ -15,23 +21,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A scratch tree: <tmp>/prog/, <tmp>/root/, <tmp>/data/.
-class SeriesFileTest : public ::testing::Test {
+// A scratch tree in the test's private folder: prog/, root/, data/.
+class SeriesFileTest : public ombrix_test::TempFolderTest {
  protected:
   void SetUp() override {
-    base = fs::temp_directory_path() /
-           ("ombrix_field_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(base);
+    TempFolderTest::SetUp();
+    base = folder_;
     for (const char* d : {"prog", "root", "data"}) fs::create_directories(base / d);
     program = (base / "prog").string() + "/";
     root = (base / "root").string() + "/";
   }
-  void TearDown() override { fs::remove_all(base); }
 
   std::string Write(const std::string& name, const std::string& text) {
     fs::path p = base / name;
-    std::ofstream(p, std::ios::binary) << text;
+    ombrix_test::WriteFile(p, text);
     return p.string();
   }
 
@@ -124,6 +127,32 @@ TEST_F(SeriesFileTest, SizeLimitIsSixteenMegabytes) {
   EXPECT_STREQ(error, "File too big (> 16 MB)");
 }
 
+// A FIFO or a device never ends (or blocks on open): such paths are refused
+// at once, naming the file, and the fallback path is tried as for folders.
+TEST_F(SeriesFileTest, FilesThatAreNotRegularAreRefused) {
+  const std::string fifo = (base / "data/pipe.txt").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+    SCOPED_TRACE(path);
+    CLocalSeriesTreeElem s;
+    SetPaths(s, path, "");
+    auto load = std::async(std::launch::async, [&] { return Load(s, ""); });
+    if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+      ADD_FAILURE() << "reading blocks";
+      // A writer that comes and goes lets a reader blocked on the FIFO go on.
+      int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0) ::close(writer);
+    }
+    EXPECT_FALSE(load.get());
+    EXPECT_EQ(std::string(error), ("Not a regular file: " + path).substr(0, kErrorTextHigh + 1));
+  }
+  // The stored absolute path is tried when the relative one is no file.
+  CLocalSeriesTreeElem s;
+  SetPaths(s, Write("data/x.txt", "2459000.5 12 0.1\n"), "../data/pipe.txt");
+  EXPECT_TRUE(Load(s, root.c_str())) << error;
+  EXPECT_EQ(s.pointCount, 1u);
+}
+
 TEST_F(SeriesFileTest, FileWithoutDataFailsWithoutText) {
   for (const char* text : {"", "JD: geocentric\n", "\x01\x02\xff\x00garbage"}) {
     CLocalSeriesTreeElem s;
@@ -146,7 +175,7 @@ TEST_F(SeriesFileTest, RealFileWithLfAndCrLf) {
     EXPECT_DOUBLE_EQ(s.time[299], 2457071.178585);
     const CMetaData& m = s.dataMetaData;
     EXPECT_STREQ(m.var.name, "HD 23642");
-    EXPECT_NEAR(m.var.ra, (3 + 47 / 60.0 + 29.45 / 3600) * std::numbers::pi / 12, 1e-12);
+    EXPECT_NEAR(m.var.ra, ombrix_model::HoursToRadians(3 + 47 / 60.0 + 29.45 / 3600), 1e-12);
     EXPECT_EQ(m.var.catalogMag, 6.83);
     ASSERT_EQ(m.cmpCount, 2u);
     EXPECT_STREQ(m.cmp[1].name, "HD 23753");

@@ -2,19 +2,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstring>
-#include <numbers>
 #include <random>
 #include <string>
+
+#include <ombrix_model/angles.h>
 
 #include "ombrix_field/series_file.h"
 
 namespace ombrix_data {
 namespace {
 
-constexpr double kHour = std::numbers::pi / 12.0;
-constexpr double kDegree = std::numbers::pi / 180.0;
+constexpr double kHour = ombrix_model::kRadiansPerHour;
+constexpr double kDegree = ombrix_model::kRadiansPerDegree;
 
 std::size_t Read(CSeriesTreeElem& s, const std::string& text) {
   return ReadSeriesText(s, text.data(), text.size());
@@ -54,6 +56,84 @@ TEST(SeriesReader, DataLines) {
     EXPECT_DOUBLE_EQ(s.value[0], c.value);
     EXPECT_DOUBLE_EQ(s.error[0], c.error);
   }
+}
+
+// A number too long for a double reads as infinity; such a line would spoil
+// every fit of the object, so it is malformed like any other.
+TEST(SeriesReader, NumbersBeyondDoubleRangeMakeTheLineMalformed) {
+  const std::string huge(400, '9');
+  for (const std::string& bad : {huge + " 12.3 0.01", "2459000.5 " + huge + " 0.01",
+                                 "-" + huge + " 12.3", "2459000.5 -" + huge,
+                                 "2459000.5 12.3 " + huge, huge + ".5 12.3"}) {
+    SCOPED_TRACE(bad.substr(0, 20));
+    CSeriesTreeElem s;
+    EXPECT_EQ(Read(s, "2459000.1 12.1\n" + bad + "\n2459000.9 12.9\n"), 2u);
+    ASSERT_EQ(s.pointCount, 2u);
+    EXPECT_DOUBLE_EQ(s.value[0], 12.1);
+    EXPECT_DOUBLE_EQ(s.value[1], 12.9);
+  }
+  // Long but finite numbers still read.
+  CSeriesTreeElem s;
+  EXPECT_EQ(Read(s, "2459000.5 -" + std::string(300, '9') + "\n"), 1u);
+  EXPECT_TRUE(std::isfinite(s.value[0]));
+  // Header values that overflow are not taken either.
+  Read(s, "Aperture: " + huge + "\nVAR RA: " + huge + ":00:00 Dec: 1:00:00 CatalogMag: " + huge + "\n");
+  EXPECT_EQ(s.dataMetaData.varAperture, 0.0);
+  EXPECT_EQ(s.dataMetaData.var.ra, kUnknownRA);
+  EXPECT_DOUBLE_EQ(s.dataMetaData.var.dec, kDegree);
+  EXPECT_EQ(s.dataMetaData.var.catalogMag, kUnknownMagnitude);
+}
+
+// 99 and more marks a missing magnitude; fluxes are raw counts and keep
+// their points whatever their size. The unit stated in the field file wins
+// over the file's own header, which may come anywhere in the file.
+TEST(SeriesReader, MissingValueMarkerAppliesToMagnitudesOnly) {
+  const std::string data = "2459000.1 1523.5 4.1\n2459000.2 99 0.1\n2459000.3 12.5\n";
+  struct TCase {
+    TValueUnit stated;
+    std::string text;
+    std::uint32_t points;
+  } const cases[] = {
+      {unitUnknown, data, 1},
+      {unitUnknown, "Unit: magnitude\n" + data, 1},
+      {unitUnknown, "Unit: flux\n" + data, 3},
+      {unitUnknown, data + "Unit: Flux\n", 3},
+      {unitFlux, data, 3},
+      {unitFlux, "Unit: magnitude\n" + data, 3},
+      {unitMagnitude, "Unit: flux\n" + data, 1},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.text);
+    CSeriesTreeElem s;
+    s.fieldMetaData.valueUnit = c.stated;
+    EXPECT_EQ(Read(s, c.text), c.points);
+    EXPECT_EQ(s.pointCount, c.points);
+    EXPECT_DOUBLE_EQ(s.value[s.pointCount - 1], 12.5);
+  }
+}
+
+// Numbers in files never follow the user's locale.
+TEST(SeriesReader, DecimalCommaLocaleReadsDecimalPoints) {
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 not available";
+  CSeriesTreeElem s;
+  std::size_t read = Read(s,
+                          "Aperture: 5.5 CmpAperture: 6.25\n"
+                          "VAR RA: 12:30:36.5 Dec: -5:30:0.5 CatalogMag: 11.25\n"
+                          "2459000.12345 12.345 0.012\n");
+  double sexagesimal = 0;
+  bool sexagesimalRead = ParseSexagesimal("1:2:3.5", 7, sexagesimal);
+  std::setlocale(LC_ALL, "C");
+  ASSERT_EQ(read, 1u);
+  EXPECT_DOUBLE_EQ(s.time[0], 2459000.12345);
+  EXPECT_DOUBLE_EQ(s.value[0], 12.345);
+  EXPECT_DOUBLE_EQ(s.error[0], 0.012);
+  EXPECT_EQ(s.dataMetaData.varAperture, 5.5);
+  EXPECT_EQ(s.dataMetaData.cmpAperture, 6.25);
+  EXPECT_DOUBLE_EQ(s.dataMetaData.var.ra, (12.5 + 36.5 / 3600) * kHour);
+  EXPECT_DOUBLE_EQ(s.dataMetaData.var.dec, -(5.5 + 0.5 / 3600) * kDegree);
+  EXPECT_EQ(s.dataMetaData.var.catalogMag, 11.25);
+  EXPECT_TRUE(sexagesimalRead);
+  EXPECT_DOUBLE_EQ(sexagesimal, 1 + 2 / 60.0 + 3.5 / 3600);
 }
 
 TEST(SeriesReader, PointsComeOutSortedAndEqualTimesKeepFileOrder) {

@@ -1,7 +1,7 @@
 // Text blocks: exact block texts, round trips through the clipboard and files,
 // the rules of the object-data and offset readers, and every failure message.
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
@@ -11,12 +11,16 @@
 #include <vector>
 
 #include <corekit/clipboard.h>
+#include <ombrix_testsupport/fault_sweep.h>
+#include <ombrix_testsupport/temp_folder.h>
 #include <runbase/fio_fault.h>
 
-#include "file_text.h"
+#include "decimal_comma_locale.h"
 #include "ombrix_field/text_blocks.h"
 
 using namespace ombrix_data;
+using ombrix_test::ReadFile;
+using ombrix_test::WriteFile;
 
 namespace {
 
@@ -65,21 +69,17 @@ std::vector<CScriptedUserIO::TRecord> ReadObjectInto(CObjectListElem& o, const s
   return io.shown;
 }
 
-class TextBlocks : public ::testing::Test {
+class TextBlocks : public ombrix_test::TempFolderTest {
  protected:
   void SetUp() override {
+    TempFolderTest::SetUp();
     vcom::SetClipboardProvider(&clipboard);
-    dir = std::filesystem::temp_directory_path() /
-          ("ombrix_blocks_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    path = (dir / "block.txt").string();
+    dir = folder_;
+    path = Path("block.txt");
   }
   void TearDown() override {
-    FIO::Fault::Reset();
     vcom::SetClipboardProvider(nullptr);
-    std::filesystem::remove_all(dir);
+    TempFolderTest::TearDown();
   }
   std::string Clipboard() {
     std::string text;
@@ -386,4 +386,103 @@ TEST_F(TextBlocks, CoordinatesBeyondAnySkyPositionAreLeftOutWhenWritten) {
   ReadObjectInto(target, first);
   WriteObjectDataBlock(target, second);
   EXPECT_EQ(second, first);
+}
+
+// At every file operation that fails, once or from then on, a block file
+// written before stays as it was and the user is told; no stray file is left.
+TEST_F(TextBlocks, EveryFailedFileOperationKeepsThePreviousBlockFile) {
+  CObjectListElem o;
+  o.InsertSeries(MemorySeries({2457000.1}, 0.5));
+  struct Case {
+    bool (*save)(const CObjectListElem*, const char*, CUserIO&);
+    void (*write)(const CObjectListElem&, std::string&);
+    const char* caption;
+  } cases[] = {
+      {SaveFitParameters, WriteFitBlock, "Failed saving fit parameters"},
+      {SaveObjectData, WriteObjectDataBlock, "Failed saving fit parameters"},
+      {SaveSeriesOffsets, WriteSeriesOffsetsBlock, "Failed save series offsets"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    std::string expected;
+    c.write(o, expected);
+    CScriptedUserIO io;
+    ombrix_test::SweepFileFaults(
+        [&] { return c.save(&o, path.c_str(), io); },
+        [&](const ombrix_test::TFaultRun& run) {
+          EXPECT_EQ(ReadFile(path), run.succeeded ? expected : "previous");
+          EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+          if (run.succeeded) return;
+          ASSERT_EQ(io.shown.size(), 1u);
+          EXPECT_EQ(io.shown[0].caption, c.caption);
+          EXPECT_EQ(io.shown[0].lines.at(1), path);
+        },
+        {.prepare = [&] {
+          io.shown.clear();
+          WriteFile(path, "previous");
+        }});
+  }
+}
+
+// Series of one night share the key of their offset lines; each gets its own
+// offset back, also from blocks whose lines name the night once.
+TEST_F(TextBlocks, SeriesOfOneNightKeepTheirOwnOffsets) {
+  CObjectListElem o;
+  o.InsertSeries(MemorySeries({2457000.1}, 0.5));
+  o.InsertSeries(MemorySeries({2457000.6}, -0.25));
+  o.InsertSeries(MemorySeries({2457000.8}, 0.125));
+  o.InsertSeries(MemorySeries({2457003.2}, 1));
+  CScriptedUserIO io;
+  ASSERT_TRUE(CopySeriesOffsets(&o));
+  for (CSeriesTreeElem* s = o.FirstSeries(); s; s = o.NextSeries(s)) s->offset = 9;
+  ASSERT_TRUE(PasteSeriesOffsets(&o, io));
+  EXPECT_EQ(Offsets(o), (std::vector<double>{0.5, -0.25, 0.125, 1.0}));
+
+  SetClipboard("OmbrixSeriesOffsets\r\n2457003 = 2\r\n2457000 = 3\r\n2457000 = 4\r\n");
+  ASSERT_TRUE(PasteSeriesOffsets(&o, io));
+  EXPECT_EQ(Offsets(o), (std::vector<double>{3.0, 4.0, 0.125, 2.0}));
+  EXPECT_TRUE(io.shown.empty());
+}
+
+// Numbers in blocks never follow the user's locale.
+TEST_F(TextBlocks, DecimalCommaLocaleWritesAndReadsDecimalPoints) {
+  CDecimalCommaLocale locale;
+  if (!locale.Active()) GTEST_SKIP() << "de_DE.UTF-8 not available";
+  CObjectListElem source;
+  source.m0 = 2459000.1234567;
+  source.fit[ombrix_model::fpAPri] = 0.4375;
+  source.fitPresent = true;
+  source.InsertSeries(MemorySeries({2457000.1}, -0.25));
+  std::string text;
+  WriteObjectDataBlock(source, text);
+  EXPECT_NE(text.find("\tm0 = 2459000.1234567\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\t\ta_pri = 0.437500\r\n"), std::string::npos) << text;
+  ASSERT_TRUE(CopySeriesOffsets(&source));
+  EXPECT_EQ(Clipboard(), "OmbrixSeriesOffsets\r\n2457000 = -0.250000\r\n");
+
+  CObjectListElem target;
+  EXPECT_TRUE(ReadObjectInto(target, text).empty());
+  EXPECT_EQ(target.m0, 2459000.1234567);
+  EXPECT_EQ(target.fit[ombrix_model::fpAPri], 0.4375);
+  CObjectListElem fitTarget;
+  ASSERT_TRUE(CopyFitParameters(&source));
+  CScriptedUserIO io;
+  ASSERT_TRUE(PasteFitParameters(&fitTarget, io));
+  EXPECT_EQ(fitTarget.fit[ombrix_model::fpAPri], 0.4375);
+  source.FirstSeries()->offset = 0;
+  SetClipboard("OmbrixSeriesOffsets\r\n2457000 = -0.250000\r\n");
+  ASSERT_TRUE(PasteSeriesOffsets(&source, io));
+  EXPECT_EQ(source.FirstSeries()->offset, -0.25);
+}
+
+// A block file name that is a pipe or device is refused at once.
+TEST_F(TextBlocks, OnlyRegularFilesAreLoaded) {
+  ASSERT_EQ(::mkfifo("fifo.txt", 0600), 0);
+  for (const std::string& name : {Path("fifo.txt"), std::string("/dev/zero")}) {
+    CObjectListElem o;
+    CScriptedUserIO io;
+    EXPECT_FALSE(LoadFitParameters(&o, name.c_str(), io));
+    ASSERT_EQ(io.shown.size(), 1u);
+    EXPECT_EQ(io.shown[0].lines, std::vector<std::string>{"Not a regular file: " + name});
+  }
 }

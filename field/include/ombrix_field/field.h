@@ -72,7 +72,8 @@ bool ConfirmM0PeriodChange(CUserIO& io, CObjectListElem& previous, double m0AtSe
                            double periodAtSelection, bool autoAccept);
 
 // Line of the series list: date of the first point as YYYY-MM-DD, then a space
-// and the filter name when the filter has a colour in the table.
+// and the filter name when the filter has a colour in the table; for a
+// missing series "missing: " and its file name.
 void GetSeriesListLine(const CSeriesTreeElem& series, const CFilterTable& filters,
                        std::uint32_t high, char* line);
 

@@ -101,14 +101,19 @@ class CObjectListElem : public vlist::CListElem {
   CSeriesTreeElem* LastSeries() const;
   CSeriesTreeElem* NextSeries(CSeriesTreeElem* s) const;
   CSeriesTreeElem* PrevSeries(CSeriesTreeElem* s) const;
-  // The series whose first point time equals `time`, or null.
+  // The series with points whose first point time equals `time`, or null.
   CSeriesTreeElem* FindSeriesStartingAt(double time) const;
   // Inserts a series; false (and the series disposed) when one with the same
   // first point time is already there.
   bool InsertSeries(CSeriesTreeElem* s);
+  // Inserts a series whose file could not be read: marked missing, without
+  // points, after every other series.
+  void InsertMissingSeries(CSeriesTreeElem* s);
+  // True when some series of the object is not missing.
+  bool HasLoadedSeries() const;
 
   // The series that supplies the object's meta-data by the meta-data source
-  // rule, or null (manual entry, or no series).
+  // rule, or null (manual entry, or no series); missing series take no part.
   CSeriesTreeElem* MetaDataSourceSeries() const;
   // Effective meta-data: that series' data meta-data (local series only) and
   // its stated meta-data merged into an empty record, or the object's own.

@@ -20,6 +20,10 @@ namespace ombrix_data {
 // Version written into new files; files of a higher version are refused.
 inline constexpr std::int32_t kOFDVersion = 4;
 
+// Largest field description file that is read (far beyond any real field;
+// a bound so that a wrong name cannot exhaust memory).
+inline constexpr std::uint64_t kMaxFieldFileSize = 64ull << 20;
+
 // Rebuilds the repository series of a published object from the local cache
 // and applies the object's stored repository-series settings to them. The
 // repository cache implements it and registers itself; until one is
@@ -44,9 +48,11 @@ class IFieldLoadProgress {
 };
 
 // Builds field description text. Each line goes out indented by the current
-// nesting level and ended by CR LF.
+// nesting level and ended by CR LF. Numbers never follow the user's locale.
 class COFDWriter {
  public:
+  static constexpr int kRealDecimals = 6;  // decimals of a real unless stated
+
   std::string text;  // the text built so far
 
   void BeginSection(const char* keyword);       // keyword line, one level deeper
@@ -55,7 +61,7 @@ class COFDWriter {
   void Word(const char* keyword, const char* word);  // keyword = bare word
   void Integer(const char* keyword, std::int64_t value);
   // Real with `decimals` decimals; exactly 0 is written "0".
-  void Real(const char* keyword, double value, int decimals = 6);
+  void Real(const char* keyword, double value, int decimals = kRealDecimals);
   void Boolean(const char* keyword, bool value);
   void Hex(const char* keyword, std::uint64_t value);  // upper-case, no prefix
   // Quoted text of at most `length` characters, inner quotes doubled.
@@ -64,13 +70,14 @@ class COFDWriter {
   void QuotedField(const char* keyword, std::uint32_t high, const char* value);
 
   // Sections of the model.
-  void MetaData(const CMetaData& metaData);
-  void Minima(const CMinimaList& minima);
-  void Fit(const ombrix_model::TFitParameters& fit);
-  void Object(const CObjectListElem& object);
+  void WriteMetaData(const CMetaData& metaData);
+  void WriteStar(const char* section, const char* endSection, const TStarData& star);
+  void WriteMinima(const CMinimaList& minima);
+  void WriteFit(const ombrix_model::TFitParameters& fit);
+  void WriteNotes(const vdstr::TDStringA* notes);
+  void WriteObject(const CObjectListElem& object);
   // Local settings of one repository series.
-  void WebSeries(const char* userId, std::uint64_t fileTime, double offset, bool enabled,
-                 const CMetaData& metaData, const CMinimaList& minima);
+  void WriteWebSeries(const CWebSeriesLocalDataTreeElem& settings);
 
  private:
   void LineStart(const char* keyword);
@@ -90,6 +97,10 @@ struct TFieldLoadContext {
   TSeriesFolders folders{"", ""};
   const char* repositoryUser = "";
   IFieldLoadProgress* progress = nullptr;
+  // A series whose file cannot be read stays in its object marked missing,
+  // with its settings as read, so that saving keeps it until the file is
+  // back; when false such a series is dropped.
+  bool keepMissingSeries = true;
 };
 
 // Parses field description text held in memory. The field is emptied at the
@@ -101,6 +112,8 @@ bool ReadFieldText(const char* data, std::size_t length, const TFieldLoadContext
 
 // "Load Field": reads the file and parses it; failures are shown as
 // "Failed load field description" (stop icon) and leave the field empty.
+// Only a regular file of at most kMaxFieldFileSize bytes is read (never a
+// pipe or device, which could block or never end).
 bool LoadField(const char* path, const TFieldLoadContext& context, CField& field, bool& changed);
 
 // "Save Field": writes the text to a temporary file in the same folder, flushes

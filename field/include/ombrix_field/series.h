@@ -23,7 +23,8 @@ inline constexpr std::uint32_t kPointGrowStep = 20;
 
 // A series: meta-data, points sorted by time, offset, minima and state.
 // Element of an object's series tree, ordered by the time of the first point;
-// two series with equal first times are duplicates.
+// two series with equal first times are duplicates. Missing series follow
+// all others, in the order they were loaded.
 class CSeriesTreeElem : public vtree::CAVLTreeElem {
  public:
   CMetaData fieldMetaData;     // meta-data as stated in the field file
@@ -38,13 +39,19 @@ class CSeriesTreeElem : public vtree::CAVLTreeElem {
   CMinimaList minima;          // times of minima measured on this series
   bool enabled;                // selected for display and analysis
   bool converted;              // times were converted geocentric -> heliocentric
+  // The series' data file could not be read when the field was loaded: the
+  // series has no points, keeps its settings as the field file stated them
+  // and is written back unchanged, so it loads again once its file is back.
+  bool missing;
+  std::uint32_t missingOrder;  // among missing series: 1, 2, ... in load order
 
   CSeriesTreeElem();
   CSeriesTreeElem(const CSeriesTreeElem&) = delete;
   CSeriesTreeElem& operator=(const CSeriesTreeElem&) = delete;
   ~CSeriesTreeElem() override;
 
-  // Orders by first point time: -1, 0 or 1 for smaller, equal, larger.
+  // Orders by first point time (missing series last, by missingOrder):
+  // -1, 0 or 1 for smaller, equal, larger.
   int Compare(const vtree::CAVLTreeElem* other) const override;
   // Frees points, meta-data and minima.
   void Done() override;

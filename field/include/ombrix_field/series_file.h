@@ -29,7 +29,9 @@ bool LoadSeriesFile(CLocalSeriesTreeElem& series, const TSeriesFolders& folders,
                     std::uint32_t errorHigh, char* errorText);
 
 // Reads series text held in memory: header keywords into the data meta-data,
-// data lines into the points. Returns the number of points added.
+// data lines into the points. Malformed data lines are skipped, and so are
+// values of 99 and more unless the series' effective unit is flux. Returns
+// the number of points added.
 std::size_t ReadSeriesText(CSeriesTreeElem& series, const char* data, std::size_t length);
 
 // The path tried first for a relative path (expanded, '/' separators).

@@ -34,6 +34,9 @@ inline constexpr const char* kFitBlockKeyword = "OmbrixFitParameters";
 inline constexpr const char* kObjectDataBlockKeyword = "OmbrixObjectData";
 inline constexpr const char* kSeriesOffsetsBlockKeyword = "OmbrixSeriesOffsets";
 
+// Largest block file that is read; only regular files are read.
+inline constexpr std::uint64_t kMaxTextBlockFileSize = 16ull << 20;
+
 // Where a block being read comes from; the message texts differ.
 enum class TBlockSource : std::uint8_t {
   file,

@@ -1,17 +1,16 @@
 #include "output.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace ombrix_cli {
 
+// Fixed-point text with the decimal point whatever the process locale, as
+// scripts reading the output expect.
 std::string Fixed(double x, int decimals) {
-  char buffer[64];
-  const int length = std::snprintf(buffer, sizeof buffer, "%.*f", decimals, x);
-  if (length >= 0 && length < static_cast<int>(sizeof buffer)) return buffer;
-  // Too wide for the buffer (|x| beyond 1e50): measure and format again.
-  std::string wide(static_cast<std::size_t>(length), '\0');
-  std::snprintf(wide.data(), wide.size() + 1, "%.*f", decimals, x);
-  return wide;
+  char buffer[400];  // room for every finite double with up to 60 decimals
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, decimals);
+  if (result.ec != std::errc()) return "nan";
+  return std::string(buffer, result.ptr);
 }
 
 }  // namespace ombrix_cli

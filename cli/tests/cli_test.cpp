@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <ombrix_testsupport/c_numbers.h>
 
 #include <cmath>
 #include <cstdio>
@@ -107,8 +108,11 @@ TEST(Cli, HjdPrintsEightDecimalsForEitherNotation) {
   const double ra = (12.0 + 30 / 60.0 + 5.1 / 3600) * std::numbers::pi / 12;
   const double dec = -5.5 * std::numbers::pi / 180;
   char expected[64];
-  std::snprintf(expected, sizeof expected, "%.8f\n",
-                ombrix_model::HeliocentricJD(2455000.5, ra, dec));
+  {
+    const ombrix_test::CCNumbers cNumbers;  // the expectation in point-decimal text
+    std::snprintf(expected, sizeof expected, "%.8f\n",
+                  ombrix_model::HeliocentricJD(2455000.5, ra, dec));
+  }
   const TRun sexagesimal = RunWords({"hjd", "2455000.5", "12:30:05.1", "-05:30:00"});
   EXPECT_EQ(sexagesimal.status, kExitOk);
   EXPECT_EQ(sexagesimal.out, expected);
@@ -135,8 +139,11 @@ TEST(CliSeries, ConvertsWithTheFilesOwnCoordinates) {
   ASSERT_EQ(run.status, kExitOk) << run.err;
   const double ra = 20 * std::numbers::pi / 12, dec = 40 * std::numbers::pi / 180;
   char firstLine[96];
-  std::snprintf(firstLine, sizeof firstLine, "%.8f 12.400000 0.000000\n",
-                ombrix_model::HeliocentricJD(2455000.5, ra, dec));
+  {
+    const ombrix_test::CCNumbers cNumbers;  // the expectation in point-decimal text
+    std::snprintf(firstLine, sizeof firstLine, "%.8f 12.400000 0.000000\n",
+                  ombrix_model::HeliocentricJD(2455000.5, ra, dec));
+  }
   EXPECT_EQ(run.out.rfind("# points 2\n# jd_type geocentric\n# unit magnitude\n"
                           "# filter V\n# converted yes\n", 0), 0u)
       << run.out;
@@ -148,9 +155,12 @@ TEST(CliSeries, GivenCoordinatesOverrideAndHeliocentricStays) {
   const TRun given = RunWords({"series", path.c_str(), "--ra", "6", "--dec", "-10"});
   ASSERT_EQ(given.status, kExitOk) << given.err;
   char firstTime[40];
-  std::snprintf(firstTime, sizeof firstTime, "%.8f ",
-                ombrix_model::HeliocentricJD(2455000.5, 6 * std::numbers::pi / 12,
-                                             -10 * std::numbers::pi / 180));
+  {
+    const ombrix_test::CCNumbers cNumbers;  // the expectation in point-decimal text
+    std::snprintf(firstTime, sizeof firstTime, "%.8f ",
+                  ombrix_model::HeliocentricJD(2455000.5, 6 * std::numbers::pi / 12,
+                                               -10 * std::numbers::pi / 180));
+  }
   EXPECT_NE(given.out.find(firstTime), std::string::npos) << given.out;
 
   const std::string helio = WriteTemporary(

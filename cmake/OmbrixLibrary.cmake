@@ -99,20 +99,31 @@ function(ombrix_discover_tests target env label slow_filter realdata_filter)
   foreach(kind slow realdata)
     set(filter "${${kind}_filter}")
     if(filter)
-      gtest_discover_tests(${target}_tests TEST_FILTER "${filter}"
-        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-        PROPERTIES LABELS "${target};${kind}" ENVIRONMENT "${env}" TIMEOUT ${OMBRIX_TEST_TIMEOUT_${kind}}
-        DISCOVERY_TIMEOUT 60)
+      ombrix_discover_group(${target} "${env}" ${kind} TEST_FILTER "${filter}")
       string(APPEND rest ":${filter}")
     endif()
   endforeach()
   if(rest)
-    set(rest "-${rest}")
-    string(REPLACE "-:" "-" rest "${rest}")
-    set(rest TEST_FILTER "*${rest}")
+    string(SUBSTRING "${rest}" 1 -1 rest)
+    ombrix_discover_group(${target} "${env}" ${label} TEST_FILTER "-${rest}")
+  else()
+    ombrix_discover_group(${target} "${env}" ${label})
   endif()
-  gtest_discover_tests(${target}_tests ${rest}
-    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES LABELS "${target};${label}" ENVIRONMENT "${env}" TIMEOUT ${OMBRIX_TEST_TIMEOUT_${label}}
-    DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# One group of discovered tests with its labels, environment and timeout.
+# gtest_discover_tests flattens list-valued PROPERTIES (two labels, several
+# environment variables), so the properties are set afterwards by a script
+# CTest includes once the group's test names are known.
+function(ombrix_discover_group target env label)
+  set(list_name ${target}_${label}_tests)
+  gtest_discover_tests(${target}_tests ${ARGN} TEST_LIST ${list_name}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${list_name}_properties.cmake)
+  file(WRITE ${script}
+    "foreach(test IN LISTS ${list_name})\n"
+    "  set_tests_properties(\"\${test}\" PROPERTIES LABELS [==[${target};${label}]==]\n"
+    "    ENVIRONMENT [==[${env}]==] TIMEOUT ${OMBRIX_TEST_TIMEOUT_${label}})\n"
+    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()

@@ -225,10 +225,16 @@ bool COmbrix::Toggle(std::uint32_t command) {
     bool& on = settings.*t.setting;
     on = !on;
     CheckCommand(command, on);
-    if (command == cmShowTime && !on) dateTimePicker.SetEnabled(false);
+    if (command == cmShowTime) ShowDateTimePicker();
     return true;
   }
   return false;
+}
+
+void COmbrix::ShowDateTimePicker() {
+  const int tab = pane.ActiveTab();
+  const bool phased = tab == ombrix_lc::ctPhasedCurve || tab == ombrix_lc::ctPhasedCurveFit;
+  dateTimePicker.SetEnabled(settings.showTime && phased);
 }
 
 void COmbrix::ToggleMinimaList() {
@@ -262,8 +268,16 @@ void COmbrix::NewRect(const vcom::CRect& rect) {
 
 void COmbrix::Command(std::uint32_t command) {
   if (pane.Command(command)) return;
-  if (Toggle(command)) return;
+  if (Toggle(command)) {
+    pane.ShowActiveChart(false);
+    return;
+  }
   switch (command) {
+    case cmZoomIn:
+    case cmZoomOut:
+    case cmClearZoom:
+      pane.ZoomCommand(command);
+      break;
     case cmMinimaList:
       ToggleMinimaList();
       break;
@@ -322,6 +336,14 @@ void COmbrix::ReceiveEvent(vcore::TEvent& event) {
   } else if (event.kind == vcore::evControl && event.code == kVariabilityId) {
     StopEvent(event);
     VariabilityTypeChanged();
+  } else if (event.kind == vcore::evControl && event.code == kPickerId) {
+    // The chosen time moves its line on the phased charts.
+    StopEvent(event);
+    const int tab = pane.ActiveTab();
+    if (tab == ombrix_lc::ctPhasedCurve || tab == ombrix_lc::ctPhasedCurveFit) pane.ShowActiveChart(true);
+  } else if (event.kind == vcore::evApplication && event.code == kTabChangedEvent) {
+    StopEvent(event);
+    ShowDateTimePicker();
   }
 }
 

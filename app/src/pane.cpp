@@ -2,6 +2,9 @@
 // forwarded commands and keys.
 #include "ombrix_app/pane.h"
 
+#include <ombrix_present/curve_data.h>
+#include <runbase/os.h>
+
 #include "ombrix_app/commands.h"
 #include "ombrix_app/ombrix.h"
 
@@ -15,6 +18,9 @@ constexpr std::uint32_t kMinimaListId = 2003;
 constexpr std::uint32_t kTabsId = 2004;
 constexpr int kHintHeight = 18;
 constexpr int kMinimaColumn = 2;  // columns: objects, series, minima, tabs
+constexpr int kPhasedTab = 3;
+constexpr int kPhasedFitTab = 4;
+constexpr int kETVTab = 7;
 
 }  // namespace
 
@@ -79,20 +85,29 @@ bool COmbrixPane::Init(COmbrix& window, const vcom::CRect& rect) {
   AddColumn(&series, columnWidths[1]);
   AddColumn(&minima, columnWidths[2]);
 
-  tabs.Init(this, column, kTabsId);
+  chartColumn.pane = this;
+  chartColumn.Init(this, column);
+  controls.Init(&chartColumn, vcom::CRect(0, 0, 0, 0));
+  tabs.Init(&chartColumn, vcom::CRect(0, 0, 0, 0), kTabsId);
   for (int i = 0; i < kTabCount; ++i) {
-    pages[i].Init(&tabs, tabs.PageRect());
-    tabs.AddPage(kTabLabels[i], &pages[i]);
+    view::CView* page = ChartPage(i + 1);
+    if (!page) page = &otherPages[i < 5 ? 0 : i - 5];
+    page->Init(&tabs, tabs.PageRect());
+    tabs.AddPage(kTabLabels[i], page);
   }
-  AddColumn(&tabs, 0);
+  AddColumn(&chartColumn, 0);
+  LayoutChartColumn();
   ShowColumn(kMinimaColumn, window.menuBar.IsChecked(cmMinimaList));
   return true;
 }
 
 void COmbrixPane::Done() {
   if (IsInitialized()) {
-    for (view::CView& page : pages) page.Done();
+    for (int tab = 1; tab <= 5; ++tab) ChartPage(tab)->Done();
+    for (view::CView& page : otherPages) page.Done();
     tabs.Done();
+    controls.Done();
+    chartColumn.Done();
     minima.Done();
     series.Done();
     objects.Done();
@@ -124,6 +139,14 @@ void COmbrixPane::ReceiveEvent(vcore::TEvent& event) {
       ToggleSeries(series.list.Selection());
     } else if (event.code == kMinimaListId && event.data == vcore::cnActivated) {
       ToggleMinimum(minima.list.Selection());
+    } else if (event.code == kTabsId && event.data == vcore::cnTabChanged) {
+      OnTabChanged();
+    } else if (event.code == ombrix_lc::kMirrorEditedId) {
+      FillMinimaList();
+      controls.ShowNumbers();
+      ReportChanged();
+    } else if (event.code == kControlsChangedId) {
+      ControlsChanged(static_cast<std::uint32_t>(event.data));
     } else {
       return;
     }
@@ -145,6 +168,8 @@ void COmbrixPane::ReceiveEvent(vcore::TEvent& event) {
     case vcore::vkF4: StepObject(1); break;
     case vcore::vkF5: StepSeries(-1); break;
     case vcore::vkF6: StepSeries(1); break;
+    case vcore::vkF9: mirrorPage.ToggleFreezeMinimum(); break;
+    case vcore::vkF10: mirrorPage.ToggleFreezeError(); break;
     default: return;
   }
   StopEvent(event);
@@ -164,6 +189,94 @@ bool COmbrixPane::Command(std::uint32_t command) {
   return true;
 }
 
+// ---------------------------------------------------------------- charts
+
+void CChartColumn::NewRect(const vcom::CRect&) {
+  if (pane) pane->LayoutChartColumn();
+}
+
+void COmbrixPane::LayoutChartColumn() {
+  const vcom::CRect r = chartColumn.ClientRect();
+  const int h = controls.Height();
+  controls.SetRect(vcom::CRect(0, 0, r.width, h));
+  tabs.SetRect(vcom::CRect(0, h, r.width, std::max(0, r.height - h)));
+}
+
+ombrix_lc::CChartPage* COmbrixPane::ChartPage(int tab) {
+  switch (tab) {
+    case ombrix_lc::ctTimeSeries: return &timeSeriesPage;
+    case ombrix_lc::ctCompressedSeries: return &compressedPage;
+    case ombrix_lc::ctPhasedCurve: return &phasedPage;
+    case ombrix_lc::ctPhasedCurveFit: return &phasedFitPage;
+    case ombrix_lc::ctMinimumMirror: return &mirrorPage;
+    default: return nullptr;
+  }
+}
+
+ombrix_lc::TBuildRequest COmbrixPane::BuildRequest(bool keepZoom) {
+  ombrix_lc::TBuildRequest r;
+  r.object = selected;
+  r.selected = SelectedSeries();
+  r.keepZoom = keepZoom;
+  if (owner) {
+    const TSettings& s = owner->settings;
+    r.filters = &owner->filters;
+    r.options.showDev = s.showDev;
+    r.options.showMinima = s.showMinima;
+    r.options.showNow = s.showNow;
+    r.options.showTime = s.showTime;
+    if (owner->dateTimePicker.IsInitialized()) {
+      const vcalcon::TDateTime t = owner->dateTimePicker.Value();
+      r.options.chosenTime = os::JD(t.year, t.month, t.day, os::HMS2fd(t.hour, t.minute, t.second, 0));
+    }
+  }
+  return r;
+}
+
+void COmbrixPane::ShowActiveChart(bool keepZoom) {
+  if (!tabs.IsInitialized()) return;
+  const ombrix_lc::TBuildRequest r = BuildRequest(keepZoom);
+  switch (ActiveTab()) {
+    case ombrix_lc::ctTimeSeries: ombrix_lc::ShowTimeSeries(timeSeriesPage.Chart(), r); break;
+    case ombrix_lc::ctCompressedSeries: ombrix_lc::ShowCompressedSeries(compressedPage.Chart(), r); break;
+    case ombrix_lc::ctPhasedCurve: ombrix_lc::ShowPhasedCurve(*phasedPage.PhasedChart(), r, ombrix_lc::ctPhasedCurve); break;
+    case ombrix_lc::ctPhasedCurveFit:
+      ombrix_lc::ShowPhasedCurve(*phasedFitPage.PhasedChart(), r, ombrix_lc::ctPhasedCurveFit);
+      break;
+    case ombrix_lc::ctMinimumMirror: mirrorPage.Show(r); break;
+    default: break;
+  }
+}
+
+void COmbrixPane::OnTabChanged() {
+  ShowActiveChart(false);
+  const int tab = ActiveTab();
+  const bool phased = tab == kPhasedTab || tab == kPhasedFitTab;
+  if (owner) vcore::CreateEventA(owner, vcore::evApplication, kTabChangedEvent, phased ? 1 : 0);
+}
+
+void COmbrixPane::ZoomCommand(std::uint32_t command) {
+  ombrix_lc::CChartPage* page = ChartPage(ActiveTab());
+  if (!page) return;
+  switch (command) {
+    case cmZoomIn: page->Chart().ZoomIn(); break;
+    case cmZoomOut: page->Chart().ZoomOut(); break;
+    case cmClearZoom: page->Chart().ClearZoom(); break;
+    default: break;
+  }
+}
+
+void COmbrixPane::ControlsChanged(std::uint32_t id) {
+  const int tab = ActiveTab();
+  if (IsOffsetControl(id)) {
+    if (tab == ombrix_lc::ctTimeSeries || tab == ombrix_lc::ctCompressedSeries || tab == kPhasedTab)
+      ShowActiveChart(true);
+  } else if (tab == kPhasedTab || tab == kETVTab) {
+    ShowActiveChart(true);
+  }
+  ReportChanged();
+}
+
 // ------------------------------------------------------------- selection
 
 void COmbrixPane::FieldReplaced() {
@@ -179,7 +292,15 @@ void COmbrixPane::ClearField() {
   objects.list.Clear();
   series.list.Clear();
   minima.list.Clear();
+  ForgetShownData();
   field.Clear();
+}
+
+void COmbrixPane::ForgetShownData() {
+  if (!IsInitialized()) return;
+  controls.ShowObject(nullptr);
+  for (int tab = 1; tab <= 5; ++tab) ChartPage(tab)->Chart().ClearCurve();
+  mirrorPage.Show(ombrix_lc::TBuildRequest{});
 }
 
 void COmbrixPane::ReloadObjectList() {
@@ -207,11 +328,18 @@ bool COmbrixPane::SelectObject(std::int32_t index) {
 }
 
 void COmbrixPane::ShowObject(ombrix_data::CObjectListElem* object) {
+  // Nothing may keep pointing into the previous object (it may be gone).
+  ForgetShownData();
   selected = object;
   objects.list.SetSelection(object ? field.IndexOf(object) : -1);
   m0AtSelection = object ? object->m0 : 0.0;
   periodAtSelection = object ? object->period : 0.0;
+  if (object) {
+    object->savedM0 = object->m0;
+    object->savedPeriod = object->period;
+  }
   ShowVariabilityType();
+  controls.ShowObject(object);
   RefreshSeriesList();
   UpdateStatus();
 }

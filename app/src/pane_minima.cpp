@@ -72,6 +72,12 @@ void CMinimumParametersDialog::Store(ombrix_data::CMinimaListElem& minimum) cons
 }
 
 void COmbrixPane::RefreshMinimaList() {
+  FillMinimaList();
+  controls.ShowSeries(SelectedSeries());
+  ShowActiveChart(false);
+}
+
+void COmbrixPane::FillMinimaList() {
   const std::int32_t keep = minima.list.Selection();
   minima.list.Clear();
   const ombrix_data::CSeriesTreeElem* s = SelectedSeries();

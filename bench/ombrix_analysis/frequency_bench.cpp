@@ -12,11 +12,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <numbers>
 #include <random>
 #include <vector>
 
+#include <ombrix_model/angles.h>
 #include <ombrix_analysis/frequency_analysis.h>
+#include <ombrix_analysis/frequency_headless_dialog.h>
 
 #include "../../analysis/src/periods/frequency_kernel.h"
 
@@ -36,7 +37,7 @@ const std::vector<ombrix_data::TSeriesPoint>& Series() {
     std::vector<ombrix_data::TSeriesPoint> out;
     for (std::uint32_t i = 0; i < kPoints; ++i) {
       const double t = 2457000.0 + i * 0.01 + (i >= kPoints / 2 ? 3.0 : 0.0) + jitter(random);
-      const double phase = 2 * std::numbers::pi * t / 0.7345;
+      const double phase = ombrix_model::kTwoPi * t / 0.7345;
       const double error = 0.008 + 0.004 * jitter(random) / 0.002;
       out.push_back({t, 12.0 + 0.3 * std::sin(phase) + 0.1 * std::cos(2 * phase) + noise(random), error});
     }
@@ -69,7 +70,7 @@ const TKernelInput& Input() {
 }
 
 // Angular frequencies of trials spread over the default grid.
-double TrialOmega(std::size_t i) { return 2 * std::numbers::pi / (0.1 + 0.01 * double(i % 190)); }
+double TrialOmega(std::size_t i) { return ombrix_model::kTwoPi / (0.1 + 0.01 * double(i % 190)); }
 
 void SetPerPointCounter(benchmark::State& state) {
   state.counters["ns_per_point_trial"] = benchmark::Counter(

@@ -1,6 +1,7 @@
 // The fitting and period subcommands on a small field of real series.
 
 #include <gtest/gtest.h>
+#include <ombrix_testsupport/c_numbers.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -30,6 +31,7 @@ std::vector<std::string> Lines(const std::string& text) {
 
 // The value after `word ` on the line that starts with it; NaN when absent.
 double ValueAfter(const std::string& text, const std::string& word) {
+  const ombrix_test::CCNumbers cNumbers;
   for (const std::string& line : Lines(text))
     if (line.rfind(word + ' ', 0) == 0) return std::strtod(line.c_str() + word.size() + 1, nullptr);
   return std::nan("");
@@ -168,6 +170,11 @@ TEST_F(CliOnField, MinimumFailures) {
            "message: Cannot perform minimum fit | Series contains too little points. | "
            "At last 7 points needed for fit.\n",
            "Series contains too little points. At last 7 points needed for fit.\n"},
+          // Ends so far apart that the window's length overflows.
+          {{"minimum", kField, "1", "1", "-1e308", "1e308"}, kExitFailure,
+           "message: Cannot perform minimum fit | Time window is not valid. | "
+           "Its ends must be finite, in order and not too far apart.\n",
+           "Time window is not valid. Its ends must be finite, in order and not too far apart.\n"},
           {{"minimum", kField, "1", "2", kEclipseStart, kEclipseEnd}, kExitFailure, "",
            "ombrix-cli minimum: no series \"2\"; the object has 1 series"},
           {{"minimum", kField, "1", "0", kEclipseStart, kEclipseEnd}, kExitFailure, "",
@@ -205,6 +212,7 @@ TEST_F(CliOnField, FrequencyFindsHD23642AndDoublesForEclipsingTypes) {
   double previous = INFINITY;
   for (int i = 1; i <= 3; ++i) {
     double p, v, ph, vh;
+    const ombrix_test::CCNumbers cNumbers;
     ASSERT_EQ(std::sscanf(lines[i].c_str(), "period %lf value %lf", &p, &v), 2) << lines[i];
     ASSERT_EQ(std::sscanf(half[i].c_str(), "period %lf value %lf", &ph, &vh), 2) << half[i];
     EXPECT_NEAR(p, 2 * ph, 2e-7);

@@ -27,6 +27,8 @@ constexpr TWord kMinimumTypeWords[] = {{minUndefined, "any"}, {minPrimary, "prim
 // Object precision: 7 decimals for times and periods, 3 for magnitudes.
 constexpr int kTimeDecimals = 7;
 constexpr int kMagnitudeDecimals = 3;
+// Apertures of 0 are not written.
+constexpr double kNoAperture = 0.0;
 
 constexpr TKeyword<S> kStarTable[] = {
     StarRow::Text<&S::name, kWhenSet>("star_name"),
@@ -43,9 +45,9 @@ constexpr TKeyword<S> kStarTable[] = {
 
 // The indexed comparison and check stars follow these rows.
 constexpr TKeyword<M> kMetaDataTable[] = {
-    MetaDataRow::RealUnless<&M::varAperture, 0.0>("var_aperture"),
-    MetaDataRow::RealUnless<&M::cmpAperture, 0.0>("cmp_aperture"),
-    MetaDataRow::RealUnless<&M::chkAperture, 0.0>("chk_aperture"),
+    MetaDataRow::RealUnless<&M::varAperture, kNoAperture>("var_aperture"),
+    MetaDataRow::RealUnless<&M::cmpAperture, kNoAperture>("cmp_aperture"),
+    MetaDataRow::RealUnless<&M::chkAperture, kNoAperture>("chk_aperture"),
     MetaDataRow::Word<&M::jdType, kJDTypeWords, kWhenSet>("jd_type"),
     MetaDataRow::Word<&M::valueUnit, kValueUnitWords, kWhenSet>("value_unit"),
     MetaDataRow::Text<&M::filter, kWhenSet>("filter"),

@@ -144,8 +144,9 @@ struct TKeywordRows {
             [](COFDWriter& w, const char* k, const R& record) { w.Real(k, record.*kMember, kDecimals); }};
   }
 
-  // A real written only when it differs from its "unknown" or default value.
-  template <auto kMember, double kUnset, int kDecimals = COFDWriter::kRealDecimals>
+  // A real written only when it differs from its "unknown" or default value
+  // (a named constant: clang takes no doubles as template arguments).
+  template <auto kMember, const double& kUnset, int kDecimals = COFDWriter::kRealDecimals>
   static constexpr TKeyword<R> RealUnless(const char* keyword) {
     return {keyword, [](COFDReader& r, R& record) { return r.ReadReal(record.*kMember); },
             [](COFDWriter& w, const char* k, const R& record) {

@@ -1,18 +1,12 @@
-// Frequency analysis: a grid of trial periods scored by the multi-harmonic
-// periodogram (projection of the data on orthogonal trigonometric polynomials
-// in z = exp(i omega t), built by the Szego recurrence), run on one worker
-// thread per processor behind a progress dialog. GUI-free: the dialog is an
-// interface the GUI implements; CHeadlessFrequencyDialog serves tests and the
-// command line.
+// Frequency analysis of an object: the trial grid of the frequency search
+// scored on one worker thread per processor behind a progress dialog, and the
+// command that asks for the settings and lists the best periods. GUI-free:
+// the dialog is an interface the GUI implements (frequency_headless_dialog.h
+// has one without a window for tests and the command line).
 #pragma once
 
 #include <atomic>
-#include <chrono>
-#include <complex>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -20,36 +14,10 @@
 #include <ombrix_field/object.h>
 #include <ombrix_field/user_io.h>
 
+#include "ombrix_analysis/frequency_search.h"
 #include "ombrix_analysis/periods_minima.h"
 
 namespace ombrix_analysis {
-
-using TComplex = std::complex<double>;
-
-// Caller-provided work arrays of MultiHarmonicProjection, n entries each.
-struct TProjectionWork {
-  TComplex* z;        // exp(i omega t)
-  TComplex* psi;      // the current orthogonal polynomial at each point
-  TComplex* zPower;   // z^(order - 1)
-  TComplex* product;  // scratch for the recurrence coefficient
-};
-
-// Projects the n values on the orthogonal polynomials of degree 0 ... order
-// for angular frequency `omega`; coefficients[0 ... order] receive the
-// normalised projections (weighted inner product <a, b> = sum w a conj(b)).
-void MultiHarmonicProjection(std::uint32_t n, std::uint32_t order, double omega,
-                             const TComplex* values, const double* times, const double* weights,
-                             TComplex* coefficients, const TProjectionWork& work);
-
-// Periodogram value of one trial from the order-1 coefficients:
-// |c0|^2 + |c1|^2 with a NaN term left out.
-double TrialValue(TComplex c0, TComplex c1);
-
-// Order-1 periodogram value for one angular frequency evaluated from four
-// weighted sums of exp(i omega t); equal to TrialValue of the projection.
-// `times` should be shifted to an origin near their middle for precision.
-double OrderOneValue(std::uint32_t n, double omega, const double* values, const double* times,
-                     const double* weights);
 
 // Where the workers post to: the progress dialog. Called on worker threads.
 class CFrequencyAnalysisNotify {
@@ -86,14 +54,6 @@ inline constexpr std::uint32_t kWorkerStopped = 0xFFFFFFFFu;
 // The thread body: scores trials first ... last into results.
 std::uint32_t FrequencyAnalysisWorker(TFrequencyWorkerParams& params);
 
-// Trial range of every worker: contiguous chunks of trunc(K / N) trials, one
-// more when N does not divide K; trailing workers may get empty ranges.
-struct TTrialRange {
-  std::int64_t first;
-  std::int64_t last;
-};
-std::vector<TTrialRange> SplitTrials(std::uint32_t trialCount, std::uint32_t workers);
-
 // Bookkeeping of the progress dialog, used on the GUI thread for every
 // notification it receives.
 class CFrequencyProgress {
@@ -129,31 +89,6 @@ class CFrequencyAnalysisDialog : public CFrequencyAnalysisNotify {
   virtual void WaitForWorkers(std::vector<std::thread>& workers);
 };
 
-// A dialog without a window: notifications queue under a lock and RunModal
-// applies them on the calling thread. KeepRunning decides after every
-// progress notification whether to go on (false acts as Cancel).
-class CHeadlessFrequencyDialog : public CFrequencyAnalysisDialog {
- public:
-  void PostProgress(std::uint32_t thread, std::uint32_t done) override;
-  void PostFinished(std::uint32_t thread) override;
-  bool RunModal(CFrequencyProgress& progress) override;
-  // Joins the workers and drops what they posted after the dialog ended.
-  void WaitForWorkers(std::vector<std::thread>& workers) override;
-  virtual bool KeepRunning(const CFrequencyProgress& /*progress*/) { return true; }
-
- private:
-  struct TNote {
-    bool finished;
-    std::uint32_t thread;
-    std::uint32_t done;
-  };
-  std::mutex lock_;
-  std::condition_variable posted_;
-  static constexpr std::chrono::milliseconds kProgressPause{2};
-  std::deque<TNote> queue_;  // notifications not yet handled
-  std::uint32_t finishedQueued_ = 0;  // finished notes in queue_
-};
-
 // Points of the object's enabled series with more than this many points are
 // needed for an analysis.
 inline constexpr std::uint32_t kMinFrequencyPoints = 3;
@@ -166,19 +101,6 @@ inline constexpr std::uint32_t kMinFrequencyPoints = 3;
 bool RunFrequencyAnalysis(const ombrix_data::CObjectListElem& object, double minPeriod,
                           double maxPeriod, std::uint32_t trialCount, vlist::CList& periods,
                           CFrequencyAnalysisDialog& dialog, std::uint32_t workers);
-
-// Settings of the command, kept between runs ("MinimalPeriod",
-// "MaximalPeriod", "PeriodSteps").
-struct TFrequencySettings {
-  double minPeriod = 0.1;
-  double maxPeriod = 2.0;
-  double resolution = 0.00001;
-};
-
-// Number of trials for the settings: trunc((max - min) / resolution), 0 when
-// that is not positive. A quotient within a few ulps below a whole number
-// counts as that number (the defaults give 190,000).
-std::uint64_t FrequencyTrialCount(const TFrequencySettings& settings);
 
 // True for types whose first two characters are "EA", "EB" or "EW".
 bool IsEclipsingType(const char* variabilityType);

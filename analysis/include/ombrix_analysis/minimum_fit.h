@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include <ombrix_field/user_io.h>
 
@@ -89,6 +90,13 @@ struct TBootstrapOutcome {
   double mean = 0.0;
   double sigma = 0.0;           // population standard deviation, days
 };
+
+// The accepted count, mean and population standard deviation of the times of
+// minimum of a bootstrap's successful resamples (mean and sigma 0 without
+// any); `resamples` is left as it is.
+void SummariseBootstrapTimes(const std::vector<double>& times, TBootstrapOutcome& outcome);
+// A bootstrap spread of this many days or more is not shown as the error.
+inline constexpr double kMaxShownBootstrapError = 1.0;
 
 // The command "Est. Err.": resamples the window's points with replacement,
 // refits each resample and writes the spread of the times of minimum into

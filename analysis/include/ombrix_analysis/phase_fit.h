@@ -18,7 +18,7 @@ struct TFitPoint {
   double phase;         // phase, or time for the minimum fit
   double value;         // in the series' value unit
   double error;         // 0 counts as 1 in the fits
-  double seriesOffset;  // offset of the series the point came from
+  double seriesOffset;  // offset (magnitudes) or multiplier (fluxes) of the point's series
   std::uint32_t colour;
   const ombrix_data::CSeriesTreeElem* series;
 };
@@ -58,16 +58,19 @@ struct TPhaseFitOutcome {
 };
 
 // The mpfit user function of the phase-curve fit; privateData is the
-// TFitPoint array (phases in [0, 1), errors not 0). Returns 0.
+// TFitPoint array (phases in [0, 1), errors not 0). The residual of a point
+// is (value + seriesOffset - model) / error. Returns 0.
 int PhaseCurveResidual(int m, int n, double* x, double* fvec, double** dvec, void* privateData);
 
 // The text of a failed mpfit status, cut to bufferSize - 1 characters.
 void FitStatusText(int status, std::size_t bufferSize, char* buffer);
 
-// Fits the checked parameters of the pane to its phased curve. On success the
-// fields and the object's fit parameters get the fitted values and the user
-// sees the point count and both chi^2 values; on failure a stop message says
-// why and nothing changes. Returns true on success.
+// Fits the checked parameters of the pane to its phased curve, whose values
+// count as the charts show them: plus the series offset for magnitudes, times
+// the series multiplier for a flux object. On success the fields and the
+// object's fit parameters get the fitted values and the user sees the point
+// count and both chi^2 values; on failure a stop message says why and nothing
+// changes. Returns true on success.
 bool FitPhaseCurve(TPhaseFitPane& pane, ombrix_data::CObjectListElem& object,
                    ombrix_data::CUserIO& io, TPhaseFitOutcome* outcome = nullptr);
 

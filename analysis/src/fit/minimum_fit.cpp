@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <random>
@@ -73,9 +74,27 @@ int RunMinimumFit(const std::vector<TFitPoint>& points, CMinimumEvaluator& evalu
 }
 
 void ShowTooFewPoints(ombrix_data::CUserIO& io, const char* caption) {
+  char needed[48];
+  std::snprintf(needed, sizeof needed, "At last %zu points needed for fit.", kMinMinimumFitPoints);
+  io.ShowMessage(TUserMessage{caption, {"Series contains too little points.", needed, nullptr},
+                              TMessageIcon::stop});
+}
+
+// Times are normalised by the window's length, and the time of minimum may
+// lie beyond either end by a third of it (the bounds of x0). A length that is
+// not positive, or ends so far apart that the length or those times overflow,
+// would give non-finite times and a non-finite time of minimum.
+bool IsUsableWindow(const TMinimumFitTab& tab) {
+  const double length = tab.end - tab.start;
+  return std::isfinite(length) && length > 0.0 &&
+         std::isfinite(tab.start + kLower[mmPhase] * length) &&
+         std::isfinite(tab.start + kUpper[mmPhase] * length);
+}
+
+void ShowUnusableWindow(ombrix_data::CUserIO& io, const char* caption) {
   io.ShowMessage(TUserMessage{caption,
-                              {"Series contains too little points.",
-                               "At last 7 points needed for fit.", nullptr},
+                              {"Time window is not valid.",
+                               "Its ends must be finite, in order and not too far apart.", nullptr},
                               TMessageIcon::stop});
 }
 
@@ -184,6 +203,30 @@ std::uint32_t ClockSeed() {
   return static_cast<std::uint32_t>(now ^ (now >> 32)) ^ std::random_device{}();
 }
 
+// Refits kBootstrapResamples resamples of the window's points (rounded up to
+// a multiple of the workers), spread over the workers, and gives the times of
+// minimum of those that fitted, in the order the workers delivered them.
+std::vector<double> ResampledTimesOfMinimum(TMinimumFitTab& tab, const TBootstrapOptions& options,
+                                            std::uint32_t& resamples) {
+  const std::vector<TFitPoint> window = NormalisedWindow(tab);
+  vlist_ex::CSynchronizedList times;
+  times.Init(nullptr);
+  const TBootstrapShared shared{&window, tab.parameters.value, tab.free, tab.start,
+                                tab.end - tab.start, &times};
+  const unsigned workers = options.processors ? options.processors : ProcessorCount();
+  const std::uint32_t perWorker = (kBootstrapResamples + workers - 1) / workers;
+  RunBootstrap(tab, shared, workers, perWorker, options.seed ? *options.seed : ClockSeed());
+  resamples = perWorker * workers;
+
+  std::vector<double> found;
+  vlist::CListElem* elem = nullptr;
+  for (bool more = times.GetFirst(elem); more; more = times.GetNext(elem))
+    found.push_back(static_cast<CTimeElem*>(elem)->time);
+  times.DisposeList();
+  times.Done();
+  return found;
+}
+
 }  // namespace
 
 unsigned ProcessorCount() {
@@ -259,6 +302,12 @@ bool FitMinimum(TMinimumFitTab& tab, ombrix_data::CUserIO& io) {
     tab.Redraw();
     return false;
   }
+  if (!IsUsableWindow(tab)) {
+    ShowUnusableWindow(io, "Cannot perform minimum fit");
+    tab.fitted = false;
+    tab.Redraw();
+    return false;
+  }
   tab.SetBusy(true);
   double x[kMinimumParameterCount];
   std::memcpy(x, tab.fields, sizeof x);
@@ -289,6 +338,22 @@ bool FitMinimum(TMinimumFitTab& tab, ombrix_data::CUserIO& io) {
   return status > 0;
 }
 
+void SummariseBootstrapTimes(const std::vector<double>& times, TBootstrapOutcome& outcome) {
+  outcome.accepted = static_cast<std::uint32_t>(times.size());
+  outcome.mean = 0.0;
+  outcome.sigma = 0.0;
+  if (times.empty()) return;
+  double sum = 0.0;
+  for (double t : times) sum += t;
+  outcome.mean = sum / outcome.accepted;
+  double squares = 0.0;
+  for (double t : times) {
+    const double d = t - outcome.mean;
+    squares += d * d;
+  }
+  outcome.sigma = std::sqrt(squares / outcome.accepted);
+}
+
 bool EstimateMinimumError(TMinimumFitTab& tab, ombrix_data::CUserIO& io,
                           const TBootstrapOptions& options, TBootstrapOutcome* outcome) {
   if (!tab.fitted) {
@@ -301,45 +366,22 @@ bool EstimateMinimumError(TMinimumFitTab& tab, ombrix_data::CUserIO& io,
     ShowTooFewPoints(io, "Cannot Estimate Error");
     return false;
   }
+  if (!IsUsableWindow(tab)) {
+    ShowUnusableWindow(io, "Cannot Estimate Error");
+    return false;
+  }
   tab.SetBusy(true);
   const auto began = std::chrono::steady_clock::now();
-  const std::vector<TFitPoint> window = NormalisedWindow(tab);
-  vlist_ex::CSynchronizedList times;
-  times.Init(nullptr);
-  const TBootstrapShared shared{&window, tab.parameters.value, tab.free, tab.start,
-                                tab.end - tab.start, &times};
-  const unsigned workers = options.processors ? options.processors : ProcessorCount();
-  const std::uint32_t perWorker = (kBootstrapResamples + workers - 1) / workers;
-  RunBootstrap(tab, shared, workers, perWorker, options.seed ? *options.seed : ClockSeed());
-
   TBootstrapOutcome result;
-  result.resamples = perWorker * workers;
-  double sum = 0.0;
-  vlist::CListElem* elem = nullptr;
-  for (bool more = times.GetFirst(elem); more; more = times.GetNext(elem)) {
-    sum += static_cast<CTimeElem*>(elem)->time;
-    ++result.accepted;
+  const std::vector<double> times = ResampledTimesOfMinimum(tab, options, result.resamples);
+  SummariseBootstrapTimes(times, result);
+  tab.errorShown = result.accepted > 0 && result.sigma < kMaxShownBootstrapError;
+  if (tab.errorShown) {
+    tab.minimumError = result.sigma;
+  } else if (result.accepted > 0) {
+    Diag::Printf("Error > %g, list of Times\r\n", kMaxShownBootstrapError);
+    for (double t : times) Diag::Printf("  %.7f\r\n", t);
   }
-  tab.errorShown = false;
-  if (result.accepted > 0) {
-    result.mean = sum / result.accepted;
-    double squares = 0.0;
-    for (bool more = times.GetFirst(elem); more; more = times.GetNext(elem)) {
-      const double d = static_cast<CTimeElem*>(elem)->time - result.mean;
-      squares += d * d;
-    }
-    result.sigma = std::sqrt(squares / result.accepted);
-    if (result.sigma < 1.0) {
-      tab.minimumError = result.sigma;
-      tab.errorShown = true;
-    } else {
-      Diag::OutputA("Error > 1, list of Times\r\n");
-      for (bool more = times.GetFirst(elem); more; more = times.GetNext(elem))
-        Diag::Printf("  %.7f\r\n", static_cast<CTimeElem*>(elem)->time);
-    }
-  }
-  times.DisposeList();
-  times.Done();
   if (outcome) *outcome = result;
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   Diag::Printf("Bootstrap time = %.4f s\r\n", seconds);

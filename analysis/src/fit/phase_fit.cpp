@@ -2,7 +2,9 @@
 #include "ombrix_analysis/phase_fit.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <string>
 #include <cstring>
 #include <vector>
 
@@ -24,6 +26,13 @@ const double PhaseFitUpperBounds[FitParameterCount] = {20.0, 0.75, 10.0, 0.6, 99
                                                        99.0, 10.0, 2.0,  2.0, 2.0,  2.0,  2.0,  2.0};
 
 namespace {
+
+// A chi-square for messages, with the decimal point in any locale.
+std::string ThreeDecimals(double x) {
+  char text[400];
+  const auto result = std::to_chars(text, text + sizeof text, x, std::chars_format::fixed, 3);
+  return std::string(text, result.ptr);
+}
 
 // Large curves are fitted in parts of at least kPointsPerPart points, whose
 // residuals are computed on all processors at once. The split depends on the
@@ -66,6 +75,15 @@ int RunPhaseCurveFit(const std::vector<TFitPoint>& folded, double* x, mp_par* pa
   const mp_parts parts = curve.Parts();
   return mpfit_parts(&parts, static_cast<int>(folded.size()), FitParameterCount, x, pars, config,
                      &curve, fit);
+}
+
+// A flux series' offset is a multiplier, as the charts show its points: the
+// copy holds the multiplied value and an offset of 0, which the residual adds.
+void MultiplyFluxValues(std::vector<TFitPoint>& folded) {
+  for (TFitPoint& p : folded) {
+    p.value *= p.seriesOffset;
+    p.seriesOffset = 0.0;
+  }
 }
 
 }  // namespace
@@ -117,9 +135,10 @@ bool FitPhaseCurve(TPhaseFitPane& pane, ombrix_data::CObjectListElem& object,
   result.pointCount = pane.pointCount;
   if (outcome) *outcome = result;
   if (pane.pointCount < kMinPhaseFitPoints) {
+    char needed[48];
+    std::snprintf(needed, sizeof needed, "At last %zu points needed for fit.", kMinPhaseFitPoints);
     io.ShowMessage(TUserMessage{"Cannot perform parameter fitting",
-                                {"Phased curve contains too little points.",
-                                 "At last 15 points needed for fit.", nullptr},
+                                {"Phased curve contains too little points.", needed, nullptr},
                                 TMessageIcon::stop});
     return false;
   }
@@ -132,6 +151,7 @@ bool FitPhaseCurve(TPhaseFitPane& pane, ombrix_data::CObjectListElem& object,
                          pars);
   std::vector<TFitPoint> folded(pane.pointCount);
   FoldFitPoints(pane.points, pane.pointCount, folded.data());
+  if (object.fluxFlag) MultiplyFluxValues(folded);
 
   mp_config config;
   std::memset(&config, 0, sizeof config);
@@ -149,11 +169,11 @@ bool FitPhaseCurve(TPhaseFitPane& pane, ombrix_data::CObjectListElem& object,
     ombrix_model::PrepareLightCurveModel(object.fit);
     object.fitPresent = true;
     pane.FitAccepted(object.fit);
-    char count[48], initial[64], final[64];
+    char count[48];
     std::snprintf(count, sizeof count, "Number of data points: %zu", pane.pointCount);
-    std::snprintf(initial, sizeof initial, "Initial chi^2: %.3f", fit.orignorm);
-    std::snprintf(final, sizeof final, "Final chi^2: %.3f", fit.bestnorm);
-    io.ShowMessage(TUserMessage{"Phase curve fitting OK", {count, initial, final},
+    const std::string initial = "Initial chi^2: " + ThreeDecimals(fit.orignorm);
+    const std::string final = "Final chi^2: " + ThreeDecimals(fit.bestnorm);
+    io.ShowMessage(TUserMessage{"Phase curve fitting OK", {count, initial.c_str(), final.c_str()},
                                 TMessageIcon::information});
   } else {
     char text[64];

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include <runbase/machine.h>
+
 namespace ombrix_analysis {
 
 // Weighted sums of cos and sin of omega t: w cos, w sin, w y cos, w y sin.
@@ -21,7 +23,7 @@ using TOrderOneKernel = void (*)(std::uint32_t n, double omega, const double* va
 TOrderOneKernel BestOrderOneKernel(const char** name = nullptr);
 
 // Vector units a kernel can be built for.
-enum class TKernelUnit { avx512f, avx2, scalar };
+using TKernelUnit = machine::TVectorUnit;
 // Whether this processor has the unit (the scalar unit always).
 bool IsKernelUnitAvailable(TKernelUnit unit);
 

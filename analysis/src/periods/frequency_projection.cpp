@@ -1,7 +1,7 @@
 // Multi-harmonic projection of a series on orthogonal trigonometric polynomials.
 #include <cmath>
 
-#include "ombrix_analysis/frequency_analysis.h"
+#include "ombrix_analysis/frequency_search.h"
 #include "frequency_kernel.h"
 
 namespace ombrix_analysis {

@@ -3,10 +3,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
+#include <cstdio>
 #include <unordered_map>
 #include <vector>
 
+#include <ombrix_model/angles.h>
 #include <runbase/str.h>
 
 namespace ombrix_analysis {
@@ -82,6 +83,54 @@ void MergeCandidates(std::vector<TCandidate>& candidates) {
   candidates.swap(merged);
 }
 
+struct TPair {
+  std::uint32_t first;
+  std::uint32_t second;  // equal to first when no pair proposes anything
+};
+
+// The pair of minima furthest apart in time (the earlier-listed one earlier).
+TPair LongestPair(const TMinimumInstance* minima, std::uint32_t count) {
+  TPair longest{0, 0};
+  double widest = 0.0;
+  for (std::uint32_t j = 0; j < count; ++j)
+    for (std::uint32_t k = j + 1; k < count; ++k)
+      if (minima[k].time - minima[j].time > widest) {
+        widest = minima[k].time - minima[j].time;
+        longest = {j, k};
+      }
+  return longest;
+}
+
+// A key spans a thousandth of a day. Over a time base of many cycles, the
+// proposals of different pairs that share a key are different periods, and
+// their mean may fit no minimum although one of them fits all: every period
+// that fits all minima is proposed by the pair furthest apart, and that
+// pair's proposal is the most precise one. When the mean of a merged
+// candidate fails the limit, the candidate takes the best-scoring proposal of
+// that pair with its key instead, when it scores higher.
+void TakeBestProposalOfLongestPair(const TMinimumInstance* minima, const bool* primary,
+                                   std::uint32_t count, TPair pair, double minPeriod,
+                                   double secondaryPhase, TCandidate& c) {
+  if (pair.first == pair.second || c.key < 1) return;
+  const double delta = minima[pair.second].time - minima[pair.first].time;
+  const double proposals = std::trunc(delta / minPeriod);
+  const double c0 = CycleOffset(primary[pair.first], primary[pair.second], secondaryPhase, 1.0);
+  // Proposals delta / (c0 + m) with this key have m between these counts.
+  const double shortestPeriod = (static_cast<double>(c.key) - 0.5) / 1000.0;
+  const double longestPeriod = (static_cast<double>(c.key) + 0.5) / 1000.0;
+  const double lowest = std::max(0.0, std::floor(delta / longestPeriod - c0) - 1.0);
+  const double highest = std::min(proposals - 1.0, std::ceil(delta / shortestPeriod - c0) + 1.0);
+  for (double m = lowest; m <= highest; ++m) {
+    const double period = delta / (c0 + m);
+    if (PeriodKey(period) != c.key) continue;
+    const double score = MinimaPhaseScore(minima, primary, count, period, secondaryPhase);
+    if (score > c.score) {
+      c.score = score;
+      c.period = period;
+    }
+  }
+}
+
 // Ranked insertion into the result: equal keys are dropped, a candidate goes
 // before the first entry with a lower score, and the list keeps at most
 // kMaxFoundPeriods entries.
@@ -114,8 +163,8 @@ double MinimaPhaseScore(const TMinimumInstance* minima, const bool* primary, std
     const double offset =
         l == 0 ? 0.0 : CycleOffset(primary[0], primary[l], secondaryPhase, 0.0);
     const double phase = (minima[l].time - minima[0].time) / period - offset;
-    sumCos += std::cos(2.0 * std::numbers::pi * phase);
-    sumSin += std::sin(2.0 * std::numbers::pi * phase);
+    sumCos += std::cos(ombrix_model::kTwoPi * phase);
+    sumSin += std::sin(ombrix_model::kTwoPi * phase);
   }
   const double n = static_cast<double>(count);
   return std::hypot(sumCos / n, sumSin / n);
@@ -132,6 +181,7 @@ void SearchPeriodsFromMinima(const TMinimumInstance* minima, std::uint32_t count
     if (minima[l].type == ombrix_data::minUndefined) ++undefined;
 
   bool primary[kMaxSearchMinima];
+  const TPair longest = LongestPair(minima, count);
   std::vector<TCandidate> candidates;
   std::vector<TCandidate> result;
   const std::uint64_t variants = std::uint64_t{1} << undefined;
@@ -142,6 +192,8 @@ void SearchPeriodsFromMinima(const TMinimumInstance* minima, std::uint32_t count
     MergeCandidates(candidates);
     for (TCandidate& c : candidates) {
       c.score = MinimaPhaseScore(minima, primary, count, c.period, secondaryPhase);
+      if (c.score < limit && c.merged > 1)
+        TakeBestProposalOfLongestPair(minima, primary, count, longest, minPeriod, secondaryPhase, c);
       if (c.score >= limit) MergeIntoResult(c, result);
     }
   }
@@ -227,12 +279,15 @@ bool FindPeriodsFromMinima(ombrix_data::CObjectListElem& object, ombrix_data::CU
   TMinimumInstance minima[kMaxCollectedMinima];
   bool truncated = false;
   const std::uint32_t count = CollectEnabledMinima(object, minima, kMaxCollectedMinima, truncated);
-  if (truncated)
-    io.ShowMessage(TUserMessage{"Too many minima",
-                                {"Only first 8 minima used for estimation", nullptr, nullptr},
-                                TMessageIcon::information});
+  if (truncated) {
+    char used[48];
+    std::snprintf(used, sizeof used, "Only first %u minima used for estimation", kMaxCollectedMinima);
+    io.ShowMessage(TUserMessage{"Too many minima", {used, nullptr, nullptr}, TMessageIcon::information});
+  }
   if (count < kMinSearchMinima) {
-    ShowStop(io, "Cannot find period", "At last 3 minima needed to find period");
+    char needed[48];
+    std::snprintf(needed, sizeof needed, "At last %u minima needed to find period", kMinSearchMinima);
+    ShowStop(io, "Cannot find period", needed);
     return false;
   }
   TMinimaSearchValues values;

@@ -121,6 +121,49 @@ TEST_F(MinimumFitFixture, BootstrapNeedsAFitAndEnoughPoints) {
   EXPECT_EQ(io.shown.back().lines[0], "Series contains too little points.");
 }
 
+// Times are normalised by the window's length: a window whose length, or
+// whose time of minimum, overflows would put every point at 0 or give an
+// infinite time of minimum as a success.
+TEST_F(MinimumFitFixture, WindowWithoutAFiniteLengthIsRefused) {
+  const std::vector<TFitPoint> eclipse = SyntheticEclipse(2450000.5, 2450000.0, 0.05, 21, 0.01);
+  for (const auto& [start, end] : {std::pair{-1e308, 1e308}, std::pair{0.0, 1.5e308}}) {
+    SCOPED_TRACE(end);
+    io.shown.clear();
+    Use(eclipse, start, end);
+    tab.fitted = true;
+    EXPECT_FALSE(FitMinimum(tab, io));
+    EXPECT_FALSE(tab.fitted);
+    ASSERT_EQ(io.shown.size(), 1u);
+    EXPECT_EQ(io.shown[0].caption, "Cannot perform minimum fit");
+    EXPECT_EQ(io.shown[0].lines,
+              (std::vector<std::string>{"Time window is not valid.",
+                                        "Its ends must be finite, in order and not too far apart."}));
+  }
+
+  // A window widened so after a good fit is refused by the bootstrap too.
+  Use(eclipse, 2450000.0, 2450001.0);
+  ASSERT_TRUE(FitMinimum(tab, io));
+  tab.start = -1e308;
+  tab.end = 1e308;
+  EXPECT_FALSE(EstimateMinimumError(tab, io));
+  EXPECT_EQ(io.shown.back().caption, "Cannot Estimate Error");
+  EXPECT_EQ(io.shown.back().lines[0], "Time window is not valid.");
+}
+
+TEST(BootstrapStatistics, MeanAndPopulationSpreadOfTheAcceptedTimes) {
+  TBootstrapOutcome outcome;
+  outcome.resamples = 1000;
+  SummariseBootstrapTimes({2450000.1, 2450000.2, 2450000.3, 2450000.4}, outcome);
+  EXPECT_EQ(outcome.resamples, 1000u);
+  EXPECT_EQ(outcome.accepted, 4u);
+  EXPECT_NEAR(outcome.mean, 2450000.25, 1e-9);
+  EXPECT_NEAR(outcome.sigma, std::sqrt(0.0125), 1e-9);  // divided by k, not k - 1
+  SummariseBootstrapTimes({}, outcome);
+  EXPECT_EQ(outcome.accepted, 0u);
+  EXPECT_EQ(outcome.mean, 0.0);
+  EXPECT_EQ(outcome.sigma, 0.0);
+}
+
 // The CM Dra primary eclipse observed by TESS, flux converted to magnitudes.
 std::vector<TFitPoint> CMDraEclipse() {
   std::ifstream in(std::string(OMBRIX_TEST_DATA) + "/CMDra_TESS_E7024.lc");

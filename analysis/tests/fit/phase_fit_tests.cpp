@@ -1,6 +1,7 @@
 #include "ombrix_analysis/phase_fit.h"
 
 #include <gtest/gtest.h>
+#include <ombrix_testsupport/c_numbers.h>
 
 #include <cmath>
 #include <cstring>
@@ -84,7 +85,10 @@ TEST_F(PhaseFitFixture, FifteenPointsAreFittedFourteenRefused) {
   ASSERT_EQ(LastShown().lines.size(), 3u);
   EXPECT_EQ(LastShown().lines[0], "Number of data points: 15");
   char initial[64];
-  std::snprintf(initial, sizeof initial, "Initial chi^2: %.3f", outcome.initialChi2);
+  {
+    const ombrix_test::CCNumbers cNumbers;  // the expectation in point-decimal text
+    std::snprintf(initial, sizeof initial, "Initial chi^2: %.3f", outcome.initialChi2);
+  }
   EXPECT_EQ(LastShown().lines[1], initial);
   EXPECT_GT(outcome.initialChi2, 100.0);
   EXPECT_LT(outcome.finalChi2, 1e-6);
@@ -140,6 +144,34 @@ TEST_F(PhaseFitFixture, ResidualAddsTheSeriesOffsetAndDividesByTheError) {
   double r = 0;
   EXPECT_EQ(PhaseCurveResidual(1, FitParameterCount, x, &r, nullptr, &p), 0);
   EXPECT_DOUBLE_EQ(r, (3.0 - ombrix_model::EvaluateLightCurveModel(truth, 0.25)) / 0.5);
+}
+
+// The charts show a point at value + offset for magnitudes and at value times
+// the series multiplier for fluxes; the fit must put the curve there too.
+TEST_F(PhaseFitFixture, OffsetIsAddedToMagnitudesAndMultipliesFluxes) {
+  TFitParameters truth = Truth();
+  truth.value[ombrix_model::fpMag0] = 0.5;  // a flux level of about 0.5
+  ombrix_model::PrepareLightCurveModel(truth);
+  const std::vector<TFitPoint> shown = ModelCurve(truth, 40, 0.01);
+  struct {
+    bool flux;
+    double adjust;
+  } const cases[] = {{false, 1.0}, {true, 1.0}, {true, 2.0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << (c.flux ? "flux, multiplier " : "magnitude, offset ") << c.adjust);
+    std::vector<TFitPoint> stored = shown;
+    for (TFitPoint& p : stored) {
+      p.value = c.flux ? p.value / c.adjust : p.value - c.adjust;
+      p.seriesOffset = c.adjust;
+    }
+    object.fluxFlag = c.flux;
+    Use(stored);
+    std::memcpy(pane.fields, truth.value, sizeof pane.fields);
+    pane.fields[ombrix_model::fpMag0] = 0.4;
+    FreeOnly({ombrix_model::fpMag0});
+    ASSERT_TRUE(FitPhaseCurve(pane, object, io));
+    EXPECT_NEAR(object.fit.value[ombrix_model::fpMag0], 0.5, 1e-9);
+  }
 }
 
 struct FailedFit {

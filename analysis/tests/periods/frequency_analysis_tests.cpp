@@ -1,16 +1,17 @@
 // Frequency analysis: projection, chunking, workers, progress and the command.
 #include "ombrix_analysis/frequency_analysis.h"
+#include "ombrix_analysis/frequency_headless_dialog.h"
 
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <numbers>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <ombrix_model/angles.h>
 
 #include "periods/hd23642_data.h"
 
@@ -35,7 +36,7 @@ void AddSineSeries(ombrix_data::CObjectListElem& object, std::uint32_t count, do
   std::vector<ombrix_data::TSeriesPoint> points;
   for (std::uint32_t i = 0; i < count; ++i) {
     const double t = start + i * 0.073 + jitter(random);
-    points.push_back({t, 12.0 + 0.3 * std::sin(2 * std::numbers::pi * t / period), error});
+    points.push_back({t, 12.0 + 0.3 * std::sin(ombrix_model::kTwoPi * t / period), error});
   }
   s->InsertPoints(points.data(), points.size());
   s->enabled = true;
@@ -75,7 +76,7 @@ TEST(FrequencyAnalysis, OrderOneSumsEqualTheProjection) {
     yc[i] = y[i];
   }
   const TProjectionWork work{z.data(), psi.data(), zp.data(), pr.data()};
-  for (double omega : {0.3, 1.7, 2 * std::numbers::pi / 0.1234, 50.0}) {
+  for (double omega : {0.3, 1.7, ombrix_model::kTwoPi / 0.1234, 50.0}) {
     TComplex c[3];
     MultiHarmonicProjection(n, 1, omega, yc.data(), t.data(), w.data(), c, work);
     const double direct = TrialValue(c[0], c[1]);
@@ -118,7 +119,7 @@ TEST(FrequencyAnalysis, WorkerPostsOneProgressPerRequestAndHonoursStop) {
   EXPECT_EQ(notify.finished, 1);
   EXPECT_EQ(results[0], -1.0);
   EXPECT_EQ(results[5], -1.0);
-  EXPECT_DOUBLE_EQ(results[3], OrderOneValue(4, 2 * std::numbers::pi / 0.8, y, t, w));
+  EXPECT_DOUBLE_EQ(results[3], OrderOneValue(4, ombrix_model::kTwoPi / 0.8, y, t, w));
 
   results.assign(6, -1.0);
   p.stop = 1;
@@ -161,6 +162,22 @@ TEST(FrequencyAnalysis, NeedsMoreThanThreePointsAndListsAtMostTheTrials) {
   ASSERT_EQ(two.size(), 2u);
   EXPECT_TRUE((two[0] == 0.3 && two[1] == 0.7) || (two[0] == 0.7 && two[1] == 0.3));
   object.periods.DisposeList();
+}
+
+// One pass, strictly greater values displace, ties keep the earlier trial,
+// and trials without signal (0, NaN, infinite) are never listed.
+TEST(FrequencyAnalysis, ThreeLargestTrialsBestFirst) {
+  const double nan = std::nan(""), inf = INFINITY;
+  struct {
+    std::vector<double> results;
+    std::vector<std::uint32_t> best;
+  } const cases[] = {
+      {{1, 5, 3, 5, 4, 2}, {1, 3, 4}},
+      {{nan, 0, inf, 2, -inf, 1}, {3, 5}},
+      {{0, 0, 0}, {}},
+      {{}, {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ThreeLargestTrials(c.results), c.best);
 }
 
 // Decimal settings whose binary quotient falls a hair below a whole number

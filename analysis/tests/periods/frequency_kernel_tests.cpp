@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <ombrix_model/angles.h>
 
 #include "periods/frequency_kernel.h"
 #include "ombrix_analysis/frequency_analysis.h"
@@ -42,7 +43,7 @@ TEST_P(FrequencyKernel, EqualsTheDirectProjection) {
       for (std::uint32_t i = 0; i < n; ++i) sw += w[i], swy += w[i] * y[i];
       const TProjectionWork work{z.data(), psi.data(), zp.data(), pr.data()};
       for (double period : {0.05, 0.1234, 0.9, 2.4611357, 30.0}) {
-        const double omega = 2 * std::numbers::pi / period;
+        const double omega = ombrix_model::kTwoPi / period;
         TComplex c[2];
         MultiHarmonicProjection(n, 1, omega, yc.data(), t.data(), w.data(), c, work);
         const double direct = TrialValue(c[0], c[1]);

@@ -131,6 +131,42 @@ TEST(SearchPeriodsFromMinima, ListIsLimitedAndOrderedByScore) {
   }
 }
 
+// Over hundreds or thousands of cycles a key holds proposals of different
+// periods; their mean fits nothing, but the period that fits every minimum
+// must still come first, with its score.
+TEST(SearchPeriodsFromMinima, MinimaOverManyCyclesGiveTheirPeriodFirst) {
+  struct TCycle {
+    double cycle;  // whole for primaries, half for secondaries
+    ombrix_data::TMinimumType type;
+    double error;  // days
+  };
+  struct {
+    const char* name;
+    double period;
+    std::vector<TCycle> cycles;
+  } const cases[] = {
+      {"exact, 200 days", 0.2987741,
+       {{0, minPrimary, 0}, {3, minPrimary, 0}, {41.5, minSecondary, 0}, {260, minPrimary, 0},
+        {669, minPrimary, 0}}},
+      {"eight minima over ten years, timed to 0.0003 d", 0.3841765,
+       {{0, minPrimary, 0.0002}, {1, minPrimary, -0.0003}, {950.5, minSecondary, 0.0001},
+        {2311, minPrimary, -0.0001}, {4402, minUndefined, 0.0003}, {6017.5, minSecondary, -0.0002},
+        {8999, minPrimary, 0.0}, {9506, minPrimary, 0.0002}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<TMinimumInstance> minima;
+    for (const TCycle& k : c.cycles)
+      minima.push_back({2459000.3127 + k.cycle * c.period + k.error, k.type});
+    const auto found = Search(minima, 0.1, 0.999);
+    EXPECT_FALSE(found.empty());
+    if (found.empty()) continue;
+    EXPECT_NEAR(found[0].period, c.period, 1e-7);
+    EXPECT_EQ(found[0].key, PeriodKey(c.period));
+    EXPECT_GT(found[0].score, 0.9999);
+  }
+}
+
 TEST(SearchPeriodsFromMinima, OutOfRangeInputLeavesTheListEmpty) {
   vlist::CList list;
   list.Append(new CPeriodListElem);

@@ -85,6 +85,8 @@ class COmbrix : public vwin::CWindow {
   void SetLoggedOutState();
   bool Toggle(std::uint32_t command);
   void ToggleMinimaList();
+  // The date/time picker works while its line is on and a phased chart shows.
+  void ShowDateTimePicker();
   void NotAvailable();
   void About();
   // Asks whether to save a modified field before it is replaced; false when

@@ -9,6 +9,7 @@
 
 #include <ombrix_field/field.h>
 #include <ombrix_field/user_io.h>
+#include <ombrix_present/chart_page.h>
 #include <winkit/winkit.h>
 
 #include "ombrix_app/dialog_user_io.h"
@@ -62,6 +63,70 @@ class CListColumn : public view::CNodeView {
   void ReceiveEvent(vcore::TEvent& event) override;
   vcont::CListBox list;
   vcont::CStaticText hint;
+};
+
+// Controls above the tabs. After a change they send kControlsChangedId
+// upwards with the id of the control that changed as data.
+enum TObjectControl : std::uint32_t {
+  kM0BoxId = 2701, kPeriodBoxId, kPeriodRangeId, kPeriodSliderId, kDoublePeriodId, kHalvePeriodId,
+  kAcceptPeriodId, kRestorePeriodId,
+  kOffsetBoxId, kOffsetRangeId, kOffsetSliderId, kAcceptOffsetId, kRestoreOffsetId,
+  kControlsChangedId,
+};
+inline bool IsOffsetControl(std::uint32_t id) { return id >= kOffsetBoxId && id <= kRestoreOffsetId; }
+
+class COmbrixPane;
+
+// The column of the controls and the tabs; keeps them laid out.
+class CChartColumn : public view::CNodeView {
+ public:
+  void NewRect(const vcom::CRect& rect) override;
+  COmbrixPane* pane = nullptr;  // owner, not owned
+};
+
+// Event number of the application event queued after a tab change; its data
+// is 1 when the new tab is a phased one.
+inline constexpr std::uint32_t kTabChangedEvent = 1161;
+
+// The object's controls above the tabs: M0 and period with the period slider
+// and buttons, and the selected series' offset (or multiplier) with its slider.
+class CObjectControls : public view::CNodeView {
+ public:
+  bool Init(view::CNodeView* parent, const vcom::CRect& rect);
+  void Done() override;
+  void NewRect(const vcom::CRect& rect) override;
+  void ReceiveEvent(vcore::TEvent& event) override;
+  // Shows an object (null: none) and its selected series (null: none).
+  void ShowObject(ombrix_data::CObjectListElem* object);
+  void ShowSeries(ombrix_data::CSeriesTreeElem* series);
+  int Height() const;
+  // Shows the object's M0 and period again (after they changed elsewhere).
+  void ShowNumbers();
+
+  // Sets the period as typed (slider follows) or from the slider.
+  void SetPeriod(double period, bool moveSlider);
+  void MovePeriodSlider(int position);
+  void MoveOffsetSlider(int position);
+
+  vcont::CStaticText m0Label, periodLabel, offsetLabel;
+  vcont::CComboBox m0Box, periodBox;            // editable numbers; the period list below P
+  vcont::CEditBox periodRange, offsetRange;     // "-+" half-ranges of the sliders
+  vcont::CStaticText periodRangeLabel, offsetRangeLabel;
+  vcont::CSlider periodSlider, offsetSlider;
+  vcont::CButton doublePeriod, halvePeriod, acceptPeriod, restorePeriod;
+  vcont::CEditBox offsetBox;
+  vcont::CButton acceptOffset, restoreOffset;
+
+ private:
+  void Layout(int width);
+  void ShowOffset();
+  void TypedNumber(std::uint32_t id);
+  void Changed(std::uint32_t id);
+
+  ombrix_data::CObjectListElem* object = nullptr;  // not owned
+  ombrix_data::CSeriesTreeElem* series = nullptr;  // not owned
+  double savedOffset = 0.0;                        // offset or multiplier the slider starts from
+  bool showing = false;                            // boxes are being filled: no change events
 };
 
 class COmbrixPane : public view::CSplitterView {
@@ -121,11 +186,42 @@ class COmbrixPane : public view::CSplitterView {
   CListColumn objects;  // labels of the field's objects
   CListColumn series;   // lines of the selected object's series
   CListColumn minima;   // minima of the selected series
+  // The chart column: the object's controls above the tabs.
+  CChartColumn chartColumn;
+  CObjectControls controls;
   vtab::CTab tabs;      // the twelve pages
-  view::CView pages[kTabCount];
+  // Chart pages of tabs 1 to 5; the other tabs are plain pages for now.
+  ombrix_lc::CChartPage timeSeriesPage{ombrix_lc::ckPlain};
+  ombrix_lc::CChartPage compressedPage{ombrix_lc::ckPlain};
+  ombrix_lc::CChartPage phasedPage{ombrix_lc::ckPhased};
+  ombrix_lc::CChartPage phasedFitPage{ombrix_lc::ckPhased};
+  ombrix_lc::CMirrorPage mirrorPage;
+  view::CView otherPages[kTabCount - 5];
+
+  // The active tab, counted from 1 as the tabs are numbered.
+  int ActiveTab() const { return tabs.ActivePage() + 1; }
+  // The chart page of a tab, or null for the other tabs.
+  ombrix_lc::CChartPage* ChartPage(int tab);
+  // Runs the builder of the active tab. keepZoom keeps the visible range
+  // (edits on the shown object).
+  void ShowActiveChart(bool keepZoom = false);
+  // A tab became active: its builder, then the application event 1161.
+  void OnTabChanged();
+  // Zoom in, zoom out and clear zoom of the active chart.
+  void ZoomCommand(std::uint32_t command);
+  // What the builders read from the window's settings and the selection.
+  ombrix_lc::TBuildRequest BuildRequest(bool keepZoom);
+  // Places the controls and the tabs in the chart column.
+  void LayoutChartColumn();
 
  private:
   void ReloadObjectList();
+  // Charts, mirror page and controls let go of the shown object and series.
+  void ForgetShownData();
+  // The minima lines of the selected series, without rebuilding the chart.
+  void FillMinimaList();
+  // The object controls changed M0, P or an offset.
+  void ControlsChanged(std::uint32_t id);
   void ShowObject(ombrix_data::CObjectListElem* object);
   // The tool box's variability-type combo box shows the selected object's.
   void ShowVariabilityType();

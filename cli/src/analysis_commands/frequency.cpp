@@ -1,14 +1,15 @@
 // ombrix-cli frequency <file.ofd> <object> [--min P] [--max P] [--step S]:
 // "Find periods by Frequency analysis" on an object.
 #include <chrono>
+#include <charconv>
 #include <cstdio>
-#include <numbers>
 
 #include "field_commands/object_choice.h"
 #include "options.h"
 #include "output.h"
 #include "fit_input.h"
 #include "ombrix_analysis/frequency_analysis.h"
+#include "ombrix_analysis/frequency_headless_dialog.h"
 #include "ombrix_analysis/minimum_fit.h"
 
 namespace ombrix_cli {
@@ -21,41 +22,19 @@ using ombrix_data::CPeriodListElem;
 
 constexpr const char kName[] = "frequency";
 
-// The analysis input of the object's enabled series: stored values, times
-// about their mean, weights 1 / error with an error of 0 counted as 1.
-struct TPeriodogramInput {
-  std::vector<double> values, times, weights;
-
-  explicit TPeriodogramInput(const CObjectListElem& object) {
-    for (auto* s = object.FirstSeries(); s; s = object.NextSeries(s)) {
-      if (!s->enabled) continue;
-      for (std::uint32_t i = 0; i < s->pointCount; ++i) {
-        values.push_back(s->value[i]);
-        times.push_back(s->time[i]);
-        weights.push_back(1.0 / (s->error[i] == 0.0 ? 1.0 : s->error[i]));
-      }
-    }
-    double origin = 0.0;
-    for (double t : times) origin += t;
-    if (!times.empty()) origin /= static_cast<double>(times.size());
-    for (double& t : times) t -= origin;
-  }
-
-  double ValueAt(double period) const {
-    return OrderOneValue(static_cast<std::uint32_t>(values.size()), 2.0 * std::numbers::pi / period,
-                         values.data(), times.data(), weights.data());
-  }
-};
-
+// Ten significant digits with the decimal point whatever the locale.
 std::string General(double x) {
   char text[40];
-  std::snprintf(text, sizeof text, "%.10g", x);
-  return text;
+  const auto result = std::to_chars(text, text + sizeof text, x, std::chars_format::general, 10);
+  return std::string(text, result.ptr);
 }
 
 // The entries the command appended: the last `count` of the list.
 void PrintAdded(const CObjectListElem& object, std::uint32_t count, std::ostream& out) {
-  const TPeriodogramInput input(object);
+  TFrequencyInput input;
+  BuildFrequencyInput(object, input);
+  const CTrialScorer scorer(static_cast<std::uint32_t>(input.values.size()), input.values.data(),
+                            input.times.data(), input.weights.data());
   const bool doubled = IsEclipsingType(object.variabilityType);
   std::uint32_t skip = object.periods.count - count;
   for (auto* e = object.periods.first; e; e = e->next) {
@@ -65,15 +44,8 @@ void PrintAdded(const CObjectListElem& object, std::uint32_t count, std::ostream
     }
     const double period = static_cast<const CPeriodListElem*>(e)->period;
     const double trial = doubled ? period / 2.0 : period;
-    out << "period " << Fixed(period, 7) << " value " << General(input.ValueAt(trial)) << '\n';
+    out << "period " << Fixed(period, 7) << " value " << General(scorer.ValueAt(trial)) << '\n';
   }
-}
-
-std::uint32_t EnabledPointCount(const CObjectListElem& object) {
-  std::uint32_t count = 0;
-  for (auto* s = object.FirstSeries(); s; s = object.NextSeries(s))
-    if (s->enabled) count += s->pointCount;
-  return count;
 }
 
 int RunFrequency(TArguments arguments, std::ostream& out, std::ostream& err) {
@@ -102,7 +74,7 @@ int RunFrequency(TArguments arguments, std::ostream& out, std::ostream& err) {
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
   if (!found) {
     if (!io.lastText.empty()) return ReportFailure(io, err);
-    err << "ombrix-cli frequency: the enabled series hold " << EnabledPointCount(*object)
+    err << "ombrix-cli frequency: the enabled series hold " << CountEnabledPoints(*object)
         << " points; the analysis needs at least " << kMinFrequencyPoints + 1 << "\n";
     return kExitFailure;
   }

@@ -1,0 +1,24 @@
+// The order-1 kernels of the vector units. Each is defined in a file compiled
+// for its unit (frequency_kernel_avx2.cpp, frequency_kernel_avx512.cpp), so
+// that its vector arguments are passed in vector registers whatever the
+// compiler; it must run only where IsKernelUnitAvailable says so.
+#pragma once
+
+#include <cstdint>
+
+#include "frequency_kernel.h"
+
+namespace ombrix_analysis {
+
+void OrderOneSumsAvx2(std::uint32_t n, double omega, const double* values, const double* times,
+                      const double* weights, TOrderOneSums& sums);
+void OrderOneSumsAvx512(std::uint32_t n, double omega, const double* values, const double* times,
+                        const double* weights, TOrderOneSums& sums);
+
+// Adds points from ... n - 1 with the portable sincospi: the points left
+// over after the last full vector. Built for any x86-64.
+void AddOrderOneTail(std::uint32_t from, std::uint32_t n, double cyclesPerTime,
+                     const double* values, const double* times, const double* weights,
+                     TOrderOneSums& sums);
+
+}  // namespace ombrix_analysis

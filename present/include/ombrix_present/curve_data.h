@@ -1,0 +1,86 @@
+// Chart data of an object: the builders that turn its series, minima and fit
+// into the points and markers of the chart tabs, and the formulas of the
+// object pane's sliders.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <ombrix_field/filters.h>
+#include <ombrix_field/object.h>
+
+#include "ombrix_present/chart_pane.h"
+
+namespace ombrix_lc {
+
+// The chart tabs of the object pane, numbered from 1 as the tabs are.
+enum TChartTab : int {
+  ctTimeSeries = 1,
+  ctCompressedSeries = 2,
+  ctPhasedCurve = 3,
+  ctPhasedCurveFit = 4,
+  ctMinimumMirror = 5,
+  ctMinimumFit = 6,
+  ctETV = 7,
+  ctPrediction = 11,
+};
+
+// The display settings and times the builders read.
+struct TDisplayOptions {
+  bool showDev = true;       // error bars
+  bool showMinima = true;    // minimum markers
+  bool showNow = true;       // "now" line on the phased charts
+  bool showTime = true;      // chosen-time line on the phased charts
+  double chosenTime = 0.0;   // Julian date (UTC) chosen on the main window; 0 for none
+  double now = 0.0;          // the current Julian date (UTC); 0: read the clock
+};
+
+// Every builder ends by repainting the chart. keepZoom keeps the visible
+// range (clipped to the new data) for rebuilds after edits on the shown object.
+struct TBuildRequest {
+  const ombrix_data::CObjectListElem* object = nullptr;
+  const ombrix_data::CFilterTable* filters = nullptr;  // null: every series black
+  TDisplayOptions options;
+  const CSeriesTreeElem* selected = nullptr;           // series selected in the list
+  bool keepZoom = false;
+};
+
+// A series takes part when it is enabled and holds points.
+bool TakesPart(const CSeriesTreeElem& series);
+// Points of the taking-part series of an object.
+std::uint32_t TakingPartPoints(const ombrix_data::CObjectListElem& object);
+TColor MinimumColour(ombrix_data::TMinimumType type);
+// The current UTC time as a Julian date.
+double CurrentJulianDate();
+
+void ShowTimeSeries(CLightCurvePane& chart, const TBuildRequest& request);
+void ShowCompressedSeries(CLightCurvePane& chart, const TBuildRequest& request);
+// tab is ctPhasedCurve (two cycles, the stored fit when it is kept with the
+// field) or ctPhasedCurveFit (one cycle, editedFit when given).
+void ShowPhasedCurve(CLightCurveFitPane& chart, const TBuildRequest& request, TChartTab tab,
+                     const ombrix_model::TFitParameters* editedFit = nullptr);
+// The selected series and its mirror image about the middle of [t1, t2].
+void ShowMinimumMirror(CLightCurvePane& chart, const TBuildRequest& request, double t1, double t2);
+
+// Phase of time t in the window that starts h periods before m0:
+// in [-h, 1 - h].
+double PhaseInWindow(double t, double m0, double period, double h);
+
+// Sliders of the object pane, positions -3000 to 3000.
+inline constexpr int kSliderHalfRange = 3000;
+double PeriodFromSlider(double savedPeriod, double range, int position);
+int SliderFromPeriod(double period, double savedPeriod, double range);
+double OffsetFromSlider(double savedOffset, double range, int position);
+double MultiplierFromSlider(double savedMultiplier, double range, int position);
+// The moved end of the mirror window: [t1, t2] from the series' first and
+// last time and the slider position.
+void MirrorWindow(double first, double last, int position, double& t1, double& t2);
+
+// Draws chart tab `tab` of the request's object off-screen at width x height
+// through the panes the object pane uses (the Minimum Mirror shows the
+// request's selected series over its whole span). False with a one-line
+// reason in `why` for tabs without a chart here or a failed drawing.
+bool DrawChartTab(int tab, const TBuildRequest& request, int width, int height, vimage::CImage& image,
+                  std::string& why);
+
+}  // namespace ombrix_lc

@@ -103,8 +103,6 @@ const T& Field(const TSettings& s, const TKey& k) {
   return *reinterpret_cast<const T*>(reinterpret_cast<const char*>(&s) + k.offset);
 }
 
-// Text of a fixed array that may be full without terminator.
-std::string Text(std::uint32_t high, const char* s) { return std::string(FixedText::View(high, s)); }
 
 // Reads one typed key through a key-file or registry scanner; a missing or
 // unreadable key keeps the current value.
@@ -138,7 +136,7 @@ void ReadKey(Scanner& in, const TKey& k, TSettings& s) {
 // only when the file does not already hold that value.
 void WriteStr(vscan::CTextScanner& out, const char* key, std::uint32_t high, const char* text) {
   std::vector<char> old(high + 1, '\0');
-  if (out.GetKeyStr(kAny, key, high, old.data()) && Text(high, old.data()) == Text(high, text)) return;
+  if (out.GetKeyStr(kAny, key, high, old.data()) && FixedText::View(high, old.data()) == FixedText::View(high, text)) return;
   out.SetKeyStr(kAny, key, high, text);
 }
 
@@ -175,7 +173,7 @@ bool ReadSection(vscan::CTextScanner& in, const char* name, std::uint32_t keyHig
   std::vector<char> key(keyHigh + 1), value(valueHigh + 1);
   for (bool more = in.GetFirstLine(keyHigh, key.data(), valueHigh, value.data()); more;
        more = in.GetNextLine(keyHigh, key.data(), valueHigh, value.data())) {
-    lines.emplace_back(Text(keyHigh, key.data()), Text(valueHigh, value.data()));
+    lines.emplace_back(std::string(FixedText::View(keyHigh, key.data())), std::string(FixedText::View(valueHigh, value.data())));
   }
   return true;
 }
@@ -237,7 +235,7 @@ TLines FilterLines(const ombrix_data::CFilterTable& filters) {
     const auto* f = static_cast<const ombrix_data::CFilterTreeElem*>(e);
     char colour[16];
     std::snprintf(colour, sizeof colour, "%X", f->colour);
-    lines.emplace_back(Text(ombrix_data::kFilterTableNameHigh, f->name), colour);
+    lines.emplace_back(std::string(FixedText::View(ombrix_data::kFilterTableNameHigh, f->name)), colour);
   }
   return lines;
 }
@@ -248,14 +246,14 @@ void ReadRecent(vscan::CTextScanner& in, CRecentFiles& recent) {
   for (std::uint32_t i = 0; i < kRecentMax; ++i) {
     std::memset(path, 0, sizeof path);
     if (in.GetKeyStr(kAny, RecentKey(i).c_str(), kRecentReadHigh, path))
-      recent.Append(Text(kRecentReadHigh, path).c_str());
+      recent.Append(std::string(FixedText::View(kRecentReadHigh, path)).c_str());
   }
 }
 
 void ReadPassword(vscan::CTextScanner& in, TSettings& s) {
   char hex[kPasswordHexHigh + 1] = {};
   if (in.GetKeyStr(kAny, kPasswordKey, kPasswordHexHigh, hex))
-    DecodePassword(Text(kPasswordHexHigh, hex).c_str(), s.webRepositoryPassword);
+    DecodePassword(std::string(FixedText::View(kPasswordHexHigh, hex)).c_str(), s.webRepositoryPassword);
 }
 
 // Writes the password when one is set; a password cleared by the user
@@ -263,7 +261,7 @@ void ReadPassword(vscan::CTextScanner& in, TSettings& s) {
 void WritePassword(vscan::CTextScanner& out, const TSettings& s) {
   char hex[kPasswordHexHigh + 1] = {};
   if (s.webRepositoryPassword[0] != '\0') {
-    EncodePassword(Text(kPasswordHigh, s.webRepositoryPassword).c_str(), hex);
+    EncodePassword(std::string(FixedText::View(kPasswordHigh, s.webRepositoryPassword)).c_str(), hex);
   } else {
     char old[kPasswordHexHigh + 1] = {};
     if (!out.GetKeyStr(kAny, kPasswordKey, kPasswordHexHigh, old)) return;
@@ -330,9 +328,9 @@ void CRecentFiles::RemoveAt(std::uint32_t i) {
 }
 
 void CRecentFiles::NoteLoad(const char* path, bool loaded) {
-  const std::string tried = Text(kPathHigh, path);
+  const std::string tried(FixedText::View(kPathHigh, path));
   for (std::uint32_t i = count; i-- > 0;)
-    if (Text(kPathHigh, paths[i]) == tried) RemoveAt(i);
+    if (FixedText::View(kPathHigh, paths[i]) == tried) RemoveAt(i);
   if (!loaded || tried.empty()) return;
   if (count > kRecentMax - 1) count = kRecentMax - 1;
   for (std::uint32_t i = count; i > 0; --i) std::memcpy(paths[i], paths[i - 1], sizeof paths[i]);
@@ -381,7 +379,7 @@ bool LoadSettingsRegistry(TSettings& s, CRecentFiles& recent) {
     for (std::uint32_t i = 0; i < kRecentMax; ++i) {
       std::memset(path, 0, sizeof path);
       if (reg.GetKeyStr(kAny, RecentKey(i).c_str(), kRecentReadHigh, path))
-        recent.Append(Text(kRecentReadHigh, path).c_str());
+        recent.Append(std::string(FixedText::View(kRecentReadHigh, path)).c_str());
     }
   }
   return true;
@@ -418,7 +416,7 @@ bool SaveSettingsFile(const char* path, const TSettings& s, const CRecentFiles& 
 bool SaveSettings(const TSettings& s, const CRecentFiles& recent, const ombrix_data::CFilterTable& filters) {
   char path[kPathHigh + 1];
   if (!SettingsFilePath(path)) return false;
-  std::string folder = Text(kPathHigh, path);
+  std::string folder(FixedText::View(kPathHigh, path));
   folder.erase(folder.rfind('/'));
   const std::string config = folder.substr(0, folder.rfind('/'));
   if (!FIO::ExistsDirA(kAny, config.c_str())) FIO::MkDirA(kAny, config.c_str());

@@ -370,6 +370,54 @@ TEST_F(OFDSave, EveryFailedFileOperationKeepsFileAndBakAndTellsTheUser) {
       }});
 }
 
+// The same without an earlier backup: a failed save leaves the field file
+// alone and no backup or temporary file behind.
+TEST_F(OFDSave, FailedFirstSaveWithoutBakLeavesOnlyTheFile) {
+  CField field;
+  BuildFullField(field);
+  CScriptedUserIO io;
+  ombrix_test::SweepFileFaults(
+      [&] { return SaveField(field, path.c_str(), io); },
+      [&](const ombrix_test::TFaultRun& run) {
+        if (run.succeeded) {
+          EXPECT_EQ(ReadFile(path), Golden());
+          return;
+        }
+        EXPECT_EQ(ReadFile(path), "current");
+        EXPECT_FALSE(std::filesystem::exists(bak));
+        EXPECT_EQ(io.shown.size(), 1u);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 1);
+      },
+      {.prepare = [&] {
+        io.shown.clear();
+        std::filesystem::remove(bak);
+        WriteFile(path, "current");
+      }});
+}
+
+// A field path that names a folder is refused and the folder keeps its
+// files; a path that is a symbolic link is saved where the link points.
+TEST_F(OFDSave, FoldersAreRefusedAndLinksWrittenThrough) {
+  CField field;
+  BuildFullField(field);
+  CScriptedUserIO io;
+  std::filesystem::create_directory(Path("folder.ofd"));
+  WriteFile(Path("folder.ofd/series.txt"), "kept");
+  EXPECT_FALSE(SaveField(field, Path("folder.ofd").c_str(), io));
+  ASSERT_EQ(io.shown.size(), 1u);
+  EXPECT_EQ(io.shown[0].caption, "Failed save field description");
+  EXPECT_EQ(ReadFile(Path("folder.ofd/series.txt")), "kept");
+  EXPECT_FALSE(std::filesystem::exists(Path("folder.bak")));
+
+  std::filesystem::create_directory(Path("real"));
+  WriteFile(Path("real/field.ofd"), "current");
+  std::filesystem::create_symlink("real/field.ofd", Path("link.ofd"));
+  ASSERT_TRUE(SaveField(field, Path("link.ofd").c_str(), io));
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("link.ofd")));
+  EXPECT_EQ(ReadFile(Path("real/field.ofd")), Golden());
+  EXPECT_EQ(ReadFile(Path("real/field.bak")), "current");
+}
+
 TEST_F(OFDSave, LoadOfMissingFileShowsCannotOpen) {
   CField field;
   CScriptedUserIO io;

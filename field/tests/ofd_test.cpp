@@ -341,58 +341,39 @@ TEST_F(OFDSave, KeepsPreviousVersionAsBak) {
 }
 
 // At every file operation that fails, once or from then on, the field file
-// and its backup stay as they were and the user is told; a save that still
-// succeeds leaves the new text and the previous file as backup.
+// and its backup stay as they were (or no backup appears where there was
+// none) and the user is told; a save that still succeeds leaves the new text
+// and the previous file as backup.
 TEST_F(OFDSave, EveryFailedFileOperationKeepsFileAndBakAndTellsTheUser) {
   CField field;
   BuildFullField(field);
   CScriptedUserIO io;
-  ombrix_test::SweepFileFaults(
-      [&] { return SaveField(field, path.c_str(), io); },
-      [&](const ombrix_test::TFaultRun& run) {
-        if (run.succeeded) {
-          EXPECT_EQ(ReadFile(path), Golden());
-          EXPECT_EQ(ReadFile(bak), "current");
-          return;
-        }
-        EXPECT_EQ(ReadFile(path), "current");
-        EXPECT_EQ(ReadFile(bak), "older");
-        ASSERT_EQ(io.shown.size(), 1u);
-        EXPECT_EQ(io.shown[0].caption, "Failed save field description");
-        EXPECT_EQ(io.shown[0].lines[1], path);
-        EXPECT_EQ(io.shown[0].icon, TMessageIcon::stop);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 2);
-      },
-      {.prepare = [&] {
-        io.shown.clear();
-        WriteFile(path, "current");
-        WriteFile(bak, "older");
-      }});
-}
-
-// The same without an earlier backup: a failed save leaves the field file
-// alone and no backup or temporary file behind.
-TEST_F(OFDSave, FailedFirstSaveWithoutBakLeavesOnlyTheFile) {
-  CField field;
-  BuildFullField(field);
-  CScriptedUserIO io;
-  ombrix_test::SweepFileFaults(
-      [&] { return SaveField(field, path.c_str(), io); },
-      [&](const ombrix_test::TFaultRun& run) {
-        if (run.succeeded) {
-          EXPECT_EQ(ReadFile(path), Golden());
-          return;
-        }
-        EXPECT_EQ(ReadFile(path), "current");
-        EXPECT_FALSE(std::filesystem::exists(bak));
-        EXPECT_EQ(io.shown.size(), 1u);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 1);
-      },
-      {.prepare = [&] {
-        io.shown.clear();
-        std::filesystem::remove(bak);
-        WriteFile(path, "current");
-      }});
+  for (const bool withBak : {true, false}) {
+    SCOPED_TRACE(withBak ? "with an earlier backup" : "without a backup");
+    ombrix_test::SweepFileFaults(
+        [&] { return SaveField(field, path.c_str(), io); },
+        [&](const ombrix_test::TFaultRun& run) {
+          if (run.succeeded) {
+            EXPECT_EQ(ReadFile(path), Golden());
+            EXPECT_EQ(ReadFile(bak), "current");
+            return;
+          }
+          EXPECT_EQ(ReadFile(path), "current");
+          EXPECT_EQ(std::filesystem::exists(bak), withBak);
+          EXPECT_EQ(ReadFile(bak), withBak ? "older" : "");
+          ASSERT_EQ(io.shown.size(), 1u);
+          EXPECT_EQ(io.shown[0].caption, "Failed save field description");
+          EXPECT_EQ(io.shown[0].lines[1], path);
+          EXPECT_EQ(io.shown[0].icon, TMessageIcon::stop);
+          EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), withBak ? 2 : 1);
+        },
+        {.prepare = [&] {
+          io.shown.clear();
+          WriteFile(path, "current");
+          std::filesystem::remove(bak);
+          if (withBak) WriteFile(bak, "older");
+        }});
+  }
 }
 
 // A field path that names a folder is refused and the folder keeps its

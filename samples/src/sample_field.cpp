@@ -1,7 +1,5 @@
 #include "ombrix_samples/sample_field.h"
 
-#include <locale.h>
-
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +8,7 @@
 #include <numbers>
 
 #include <ombrix_field/ofd.h>
+#include <runbase/c_numbers.h>
 #include <ombrix_field/series_file.h>
 #include <ombrix_model/light_curve_model.h>
 
@@ -108,28 +107,8 @@ TNight Observe(const TSampleStar& star, const TSampleNight& night, const TFitPar
   return observed;
 }
 
-// The C library's formatting in the "C" locale on this thread while it
-// lives: the files keep the decimal point whatever the user's locale.
-class CCNumbers {
- public:
-  CCNumbers() : c_(::newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0))) {
-    if (c_) previous_ = ::uselocale(c_);
-  }
-  ~CCNumbers() {
-    if (!c_) return;
-    ::uselocale(previous_);
-    ::freelocale(c_);
-  }
-  CCNumbers(const CCNumbers&) = delete;
-  CCNumbers& operator=(const CCNumbers&) = delete;
-
- private:
-  locale_t c_;
-  locale_t previous_ = LC_GLOBAL_LOCALE;
-};
-
 void AppendLine(std::string& text, const char* format, auto... values) {
-  const CCNumbers numbers;
+  const Str::CCNumbers numbers;  // files keep the decimal point
   char line[256];
   std::snprintf(line, sizeof line, format, values...);
   text += line;
@@ -139,7 +118,7 @@ void AppendLine(std::string& text, const char* format, auto... values) {
 void AppendStar(std::string& text, const char* key, const TSampleStarPosition& star) {
   char catalogMag[48] = "";
   if (star.catalogMag > 0) {
-    const CCNumbers numbers;
+    const Str::CCNumbers numbers;  // files keep the decimal point
     std::snprintf(catalogMag, sizeof catalogMag, "  CatalogMag: %.3f", star.catalogMag);
   }
   AppendLine(text, "%s Name: %s  RA: %s  Dec: %s%s", key, star.name, star.ra, star.dec, catalogMag);

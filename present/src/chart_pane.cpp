@@ -519,21 +519,36 @@ void CLightCurvePane::PaintMarkers(vgr::CDeviceContext& dc) {
   }
 }
 
+namespace {
+
+// Calls `apply` with a point's colour only when it differs from the last
+// one given, so pens and brushes change only where the colour does.
+class CColourChanges {
+ public:
+  template <class Apply>
+  void Use(TColor colour, Apply apply) {
+    if (!started_ || colour != current_) apply(colour);
+    started_ = true;
+    current_ = colour;
+  }
+
+ private:
+  bool started_ = false;  // no colour given yet
+  TColor current_ = 0;    // the last colour given
+};
+
+}  // namespace
+
 void CLightCurvePane::PaintPoints(vgr::CDeviceContext& dc) {
   const int left = plot.x, right = plot.x + plot.width;
   const int r = radius;
+  const auto visible = [&](const TScreenPoint& s) { return s.y >= 0 && s.x >= left && s.x <= right; };
   dc.SetGCInkWidth(1);
-  // Pens and brushes change only where the colour does.
   if (showErrors) {
-    bool first = true;
-    TColor current = 0;
+    CColourChanges colours;
     for (const TScreenPoint& s : screenPoints) {
-      if (s.y < 0 || s.x < left || s.x > right) continue;
-      if (first || s.colour != current) {
-        current = s.colour;
-        first = false;
-        dc.SetGCInkColor(LightenColour(current));
-      }
+      if (!visible(s)) continue;
+      colours.Use(s.colour, [&](TColor c) { dc.SetGCInkColor(LightenColour(c)); });
       dc.Line(s.x, s.y - s.error, s.x, s.y + s.error);
       dc.Line(s.x - r, s.y - s.error, s.x + r, s.y - s.error);
       dc.Line(s.x - r, s.y + s.error, s.x + r, s.y + s.error);
@@ -541,22 +556,19 @@ void CLightCurvePane::PaintPoints(vgr::CDeviceContext& dc) {
   }
   dc.SetGCInkColor(kSelectionColour);
   for (const TScreenPoint& s : screenPoints) {
-    if (s.selected && s.y >= 0 && s.x >= left && s.x <= right) dc.Circle(s.x, s.y, 2 * r);
+    if (s.selected && visible(s)) dc.Circle(s.x, s.y, 2 * r);
   }
-  bool first = true;
-  TColor current = 0;
+  CColourChanges colours;
   for (const TScreenPoint& s : screenPoints) {
-    if (s.y < 0 || s.x < left || s.x > right) continue;
-    if (first || s.colour != current) {
-      current = s.colour;
-      first = false;
-      dc.SetGCPaperColor(current);
-      dc.SetGCInkColor(current);
-    }
+    if (!visible(s)) continue;
+    colours.Use(s.colour, [&](TColor c) {
+      dc.SetGCPaperColor(c);
+      dc.SetGCInkColor(c);
+    });
     if (hasMargins) {
       dc.CircleFill(s.x, s.y, r, false);
     } else {
-      dc.Pixel(s.x, s.y, current);
+      dc.Pixel(s.x, s.y, s.colour);
     }
   }
 }

@@ -8,16 +8,21 @@ namespace ombrix_cli {
 
 namespace {
 
-void PrintProgramHelp(std::ostream& out) {
-  out << "Usage: ombrix-cli <command> [arguments]\n"
-         "       ombrix-cli <command> --help\n"
-         "\n"
-         "Commands:\n";
-  for (const TCliCommand* command : Commands()) {
+void PrintCommandLines(TCommandList commands, std::ostream& out) {
+  for (const TCliCommand* command : commands) {
     out << "  " << command->name;
     for (std::size_t n = std::strlen(command->name); n < 15; ++n) out << ' ';
     out << command->summary << '\n';
   }
+}
+
+void PrintProgramHelp(TCommandList more, std::ostream& out) {
+  out << "Usage: ombrix-cli <command> [arguments]\n"
+         "       ombrix-cli <command> --help\n"
+         "\n"
+         "Commands:\n";
+  PrintCommandLines(Commands(), out);
+  PrintCommandLines(more, out);
 }
 
 int UnknownCommand(const char* name, std::ostream& err) {
@@ -28,23 +33,23 @@ int UnknownCommand(const char* name, std::ostream& err) {
 
 }  // namespace
 
-int RunCli(TArguments arguments, std::ostream& out, std::ostream& err) {
+int RunCli(TArguments arguments, std::ostream& out, std::ostream& err, TCommandList more) {
   if (arguments.size() < 2) {
-    PrintProgramHelp(err);
+    PrintProgramHelp(more, err);
     return kExitUsage;
   }
   const std::string_view first = arguments[1];
   if (IsHelpOption(first) || first == "help") {
     if (first == "help" && arguments.size() > 2) {
-      const TCliCommand* command = FindCommand(arguments[2]);
+      const TCliCommand* command = FindCommand(arguments[2], more);
       if (command == nullptr) return UnknownCommand(arguments[2], err);
       out << command->help;
       return kExitOk;
     }
-    PrintProgramHelp(out);
+    PrintProgramHelp(more, out);
     return kExitOk;
   }
-  const TCliCommand* command = FindCommand(arguments[1]);
+  const TCliCommand* command = FindCommand(arguments[1], more);
   if (command == nullptr) return UnknownCommand(arguments[1], err);
   const TArguments rest = arguments.subspan(2);
   for (const char* argument : rest) {

@@ -3,6 +3,7 @@
 #include "ombrix_cli/command.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
 
 namespace ombrix_cli {
@@ -35,9 +36,11 @@ const TCliCommand* const kCommands[] = {
 
 std::span<const TCliCommand* const> Commands() { return kCommands; }
 
-const TCliCommand* FindCommand(const char* name) {
-  for (const TCliCommand* command : kCommands) {
-    if (std::strcmp(command->name, name) == 0) return command;
+const TCliCommand* FindCommand(const char* name, TCommandList more) {
+  for (TCommandList list : {TCommandList(kCommands), more}) {
+    for (const TCliCommand* command : list) {
+      if (std::strcmp(command->name, name) == 0) return command;
+    }
   }
   return nullptr;
 }

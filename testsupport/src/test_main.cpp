@@ -25,10 +25,13 @@ class CPrivateHome : public ::testing::Environment {
       const char* variable;
       const char* folder;
     } kFolders[] = {{"HOME", "home"},         {"XDG_CONFIG_HOME", "config"}, {"XDG_DATA_HOME", "data"},
-                    {"XDG_CACHE_HOME", "cache"}, {"XDG_STATE_HOME", "state"},   {"TMPDIR", "tmp"}};
+                    {"XDG_CACHE_HOME", "cache"}, {"XDG_STATE_HOME", "state"},   {"XDG_RUNTIME_DIR", "runtime"},
+                    {"TMPDIR", "tmp"}};
     for (const auto& f : kFolders) {
       std::error_code ec;
       std::filesystem::create_directories(root_ / f.folder, ec);
+      // Private to the user, as the toolkit expects of its runtime folder.
+      std::filesystem::permissions(root_ / f.folder, std::filesystem::perms::owner_all, ec);
       ::setenv(f.variable, (root_ / f.folder).c_str(), 1);
     }
   }

@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include <clocale>
+#include <cstdlib>
 #include <atomic>
 #include <mutex>
 #include <unordered_map>
@@ -220,6 +221,11 @@ void Init_() {
   if (calls++ == 0) vcore::Init_();
 }
 void EnsureApplication() { EnsureApp(); }
+
+void EnsureOffScreenApplication() {
+  if (!QCoreApplication::instance()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  EnsureApp();
+}
 
 int EnterDispatchLoop() {
   EnsureApp();

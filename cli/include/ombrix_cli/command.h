@@ -26,11 +26,15 @@ struct TCliCommand {
 // Every subcommand, in the order the program's help lists them.
 std::span<const TCliCommand* const> Commands();
 
-// The subcommand of that name, or null.
-const TCliCommand* FindCommand(const char* name);
+// Subcommands the program adds to those of this library (the chart drawing of
+// a build with the GUI libraries), listed after them.
+using TCommandList = std::span<const TCliCommand* const>;
+
+// The subcommand of that name among Commands() and `more`, or null.
+const TCliCommand* FindCommand(const char* name, TCommandList more = {});
 
 // Runs the program with its arguments (arguments[0] is the program name):
 // "--help", "help [command]", "<command> --help" or "<command> args...".
-int RunCli(TArguments arguments, std::ostream& out, std::ostream& err);
+int RunCli(TArguments arguments, std::ostream& out, std::ostream& err, TCommandList more = {});
 
 }  // namespace ombrix_cli

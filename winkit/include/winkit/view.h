@@ -317,6 +317,9 @@ extern CBackground* PBackground;
 
 // Creates the toolkit application when none exists yet (tests, tools).
 void EnsureApplication();
+// The same for programs that only draw into images: the application is
+// created without a display (on machines without one as well).
+void EnsureOffScreenApplication();
 // Runs nested event loops: each Enter runs until the matching Leave.
 int EnterDispatchLoop();
 void LeaveDispatchLoop(int result = 0);

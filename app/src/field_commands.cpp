@@ -21,7 +21,7 @@ constexpr int kFieldFilterCount = 2;
 constexpr int kChosenHigh = static_cast<int>(kPathHigh) - 1;
 
 // The loader's progress on the status bar's progress indicator.
-class CStatusBarProgress : public ombrix_data::IFieldLoadProgress {
+class CStatusBarProgress : public ombrix_data::CFieldLoadProgress {
  public:
   explicit CStatusBarProgress(vwin::CStatusBar& bar) : bar_(bar) {}
   void Begin(std::uint32_t total) override { bar_.SetProgress(0, static_cast<int>(total)); }

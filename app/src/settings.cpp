@@ -1,10 +1,12 @@
 #include "ombrix_app/settings.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -201,22 +203,14 @@ std::uint32_t ParseColour(const std::string& text) {
   if (text.empty() || text.size() > 8) return ombrix_data::kNoFilterColour;
   std::uint32_t v = 0;
   for (char c : text) {
-    int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else return ombrix_data::kNoFilterColour;
+    const int d = FixedText::HexDigit(c);
+    if (d < 0) return ombrix_data::kNoFilterColour;
     v = v << 4 | static_cast<std::uint32_t>(d);
   }
   return v;
 }
 
-std::string Trimmed(const std::string& s, std::size_t maxChars) {
-  const std::size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return {};
-  const std::size_t e = s.find_last_not_of(" \t");
-  return s.substr(b, e - b + 1).substr(0, maxChars);
-}
+std::string Trimmed(std::string_view s, std::size_t maxChars) { return std::string(FixedText::Trim(s).substr(0, maxChars)); }
 
 void ReadFilters(vscan::CTextScanner& in, ombrix_data::CFilterTable& filters) {
   TLines lines;
@@ -276,11 +270,8 @@ void PasswordKey(std::uint8_t (&key)[8]) {
   for (int i = 0; i < 8; ++i) key[i] = static_cast<std::uint8_t>(kText[kPick[i]]);
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return 0;
-}
+// A digit of the stored password; what is not a digit counts as 0.
+int PasswordDigit(char c) { return std::max(0, FixedText::HexDigit(c)); }
 
 }  // namespace
 
@@ -447,8 +438,8 @@ void DecodePassword(const char* hex, char (&password)[kPasswordHigh + 1]) {
   if (digits == 0) return;
   std::uint8_t block[kPasswordBlock] = {};
   for (std::uint32_t i = 0; i < kPasswordBlock && 2 * i < digits; ++i) {
-    const int high = 2 * i + 1 < digits ? HexDigit(hex[2 * i + 1]) : 0;
-    block[i] = static_cast<std::uint8_t>(HexDigit(hex[2 * i]) | high << 4);
+    const int high = 2 * i + 1 < digits ? PasswordDigit(hex[2 * i + 1]) : 0;
+    block[i] = static_cast<std::uint8_t>(PasswordDigit(hex[2 * i]) | high << 4);
   }
   std::uint8_t key[8];
   PasswordKey(key);

@@ -2,7 +2,8 @@
 
 #include <charconv>
 #include <cmath>
-#include <numbers>
+
+#include <ombrix_model/angles.h>
 
 namespace ombrix_cli {
 
@@ -83,7 +84,7 @@ bool ParseRightAscension(std::string_view text, double& radians, const char*& wh
     what = "right ascension must lie in [0, 24) hours";
     return false;
   }
-  radians = hours * std::numbers::pi / 12.0;
+  radians = ombrix_model::HoursToRadians(hours);
   return true;
 }
 
@@ -97,7 +98,7 @@ bool ParseDeclination(std::string_view text, double& radians, const char*& what)
     what = "declination must lie in [-90, 90] degrees";
     return false;
   }
-  radians = degrees * std::numbers::pi / 180.0;
+  radians = ombrix_model::DegreesToRadians(degrees);
   return true;
 }
 

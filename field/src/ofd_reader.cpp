@@ -469,7 +469,7 @@ bool COFDReader::ReadFit(CObjectListElem& object) {
 
 bool COFDReader::ReadObject(CObjectListElem& o) {
   if (!ReadSectionBody(*this, kObjectKeywords, kObjectSection.end, o)) return false;
-  IRepositorySeriesSource* source = RepositorySeriesSource();
+  CRepositorySeriesSource* source = RepositorySeriesSource();
   if (source && !FixedText::View(kTokenHigh, o.token).empty() && context.repositoryUser && context.repositoryUser[0])
     source->LoadObjectSeries(o, context.repositoryUser);
   if (o.m0 != 0 && o.savedM0 == 0) o.savedM0 = o.m0;
@@ -479,7 +479,7 @@ bool COFDReader::ReadObject(CObjectListElem& o) {
 
 namespace {
 
-IRepositorySeriesSource* gRepositorySource = nullptr;
+CRepositorySeriesSource* gRepositorySource = nullptr;
 
 bool ReadTopLevel(COFDReader& r, CField& field) {
   char keyword[kKeywordHigh + 1];
@@ -505,7 +505,7 @@ bool ReadTopLevel(COFDReader& r, CField& field) {
   if (version == 0) return r.Fail("Missing file version information");
   if (version > kOFDVersion) return r.Fail("File version higher than supported (update OMBRIX)");
   field.Clear();
-  IFieldLoadProgress* progress = total > 0 ? r.context.progress : nullptr;
+  CFieldLoadProgress* progress = total > 0 ? r.context.progress : nullptr;
   const auto totalCount = static_cast<std::uint32_t>(total > 0 ? total : 0);
   if (progress) progress->Begin(totalCount);
   bool ok = true;
@@ -533,8 +533,8 @@ bool ReadTopLevel(COFDReader& r, CField& field) {
 
 }  // namespace
 
-void SetRepositorySeriesSource(IRepositorySeriesSource* source) { gRepositorySource = source; }
-IRepositorySeriesSource* RepositorySeriesSource() { return gRepositorySource; }
+void SetRepositorySeriesSource(CRepositorySeriesSource* source) { gRepositorySource = source; }
+CRepositorySeriesSource* RepositorySeriesSource() { return gRepositorySource; }
 
 bool ReadFieldText(const char* data, std::size_t length, const TFieldLoadContext& context, CField& field,
                    bool& changed, char* errorText) {

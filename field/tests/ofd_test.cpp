@@ -267,12 +267,12 @@ TEST(OFDReader, FluxSeriesGetsOffsetOne) {
 
 namespace {
 
-struct TRecordingSource : IRepositorySeriesSource {
+struct TRecordingSource : CRepositorySeriesSource {
   int calls = 0;
   void LoadObjectSeries(CObjectListElem&, const char*) override { ++calls; }
 };
 
-struct TRecordingProgress : IFieldLoadProgress {
+struct TRecordingProgress : CFieldLoadProgress {
   std::string log;
   void Begin(std::uint32_t total) override { log += "b" + std::to_string(total); }
   void Step(std::uint32_t done, std::uint32_t) override { log += " " + std::to_string(done); }

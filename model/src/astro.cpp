@@ -2,7 +2,8 @@
 
 #include <climits>
 #include <cmath>
-#include <numbers>
+
+#include "ombrix_model/angles.h"
 
 namespace ombrix_model {
 
@@ -10,8 +11,7 @@ namespace {
 
 constexpr double kJ2000 = 2451545.0;
 constexpr double kDaysPerCentury = 36525.0;
-constexpr double kRadPerDeg = std::numbers::pi / 180.0;
-constexpr double kDegPerRad = 57.29577951308232;
+constexpr double kRadPerDeg = kRadiansPerDegree;
 
 double SinDeg(double degrees) { return std::sin(degrees * kRadPerDeg); }
 
@@ -80,16 +80,16 @@ void HorizontalPosition(double ra, double dec, double eastLongitude, double sinL
   double dayFraction = jd + 0.5;
   dayFraction -= std::trunc(dayFraction);
   const double siderealDeg = 15.0 * 24.0 * dayFraction + 0.985647 * (jd - kJ2000) +
-                             100.46 + eastLongitude * kDegPerRad;
+                             100.46 + RadiansToDegrees(eastLongitude);
   hourAngle = siderealDeg * kRadPerDeg - ra;
   const double sinDec = std::sin(dec);
   const double cosDec = std::cos(dec);
   altitude = std::asin(std::cos(hourAngle) * cosDec * cosLatitude + sinDec * sinLatitude);
   azimuth = std::atan2(-cosDec * cosLatitude * std::sin(hourAngle),
                        sinDec - std::sin(altitude) * sinLatitude);
-  if (azimuth < 0.0) azimuth += 2.0 * std::numbers::pi;
+  if (azimuth < 0.0) azimuth += kTwoPi;
   // A tiny negative angle rounds to 2*pi when lifted; that is north again.
-  if (azimuth >= 2.0 * std::numbers::pi) azimuth = 0.0;
+  if (azimuth >= kTwoPi) azimuth = 0.0;
 }
 
 double NormalizeDegrees(double x) {

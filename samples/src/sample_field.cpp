@@ -5,11 +5,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <numbers>
 
 #include <ombrix_field/ofd.h>
 #include <runbase/c_numbers.h>
 #include <ombrix_field/series_file.h>
+#include <ombrix_model/angles.h>
 #include <ombrix_model/light_curve_model.h>
 
 #include "sample_random.h"
@@ -154,8 +154,8 @@ double Sexagesimal(const char* text) {
 
 void SetPosition(TStarData& star, const TSampleStarPosition& position) {
   CopyField(star.name, position.name);
-  star.ra = Sexagesimal(position.ra) * std::numbers::pi / 12.0;
-  star.dec = Sexagesimal(position.dec) * std::numbers::pi / 180.0;
+  star.ra = ombrix_model::HoursToRadians(Sexagesimal(position.ra));
+  star.dec = ombrix_model::DegreesToRadians(Sexagesimal(position.dec));
   if (position.catalogMag > 0) star.catalogMag = position.catalogMag;
 }
 

@@ -27,9 +27,9 @@ inline constexpr int kMinBranchPointsLow = 3;
 inline constexpr int kMinBranchPointsHigh = 99;
 
 // What the command works on. The GUI implements the dialog and the zoom.
-class TFindMinimaView {
+class CFindMinimaView {
  public:
-  virtual ~TFindMinimaView() = default;
+  virtual ~CFindMinimaView() = default;
 
   ombrix_data::CObjectListElem* object = nullptr;  // the selected object
   ombrix_data::CSeriesTreeElem* series = nullptr;  // the selected series
@@ -56,6 +56,6 @@ void AddMinimum(ombrix_data::CSeriesTreeElem& series, double time, double error,
                 ombrix_data::TMinimumType type);
 
 // The command "Fit all minima". Returns the number of minima added.
-int FindAllMinima(TFindMinimaView& view, ombrix_data::CUserIO& io);
+int FindAllMinima(CFindMinimaView& view, ombrix_data::CUserIO& io);
 
 }  // namespace ombrix_analysis

@@ -54,7 +54,7 @@ struct TPass {
 enum class TPassEnd { finished, cancelled };
 
 // Fits one predicted minimum in [start, end] and asks whether to add it.
-TPassEnd FitWindow(TFindMinimaView& view, ombrix_data::CUserIO& io, const TPass& pass,
+TPassEnd FitWindow(CFindMinimaView& view, ombrix_data::CUserIO& io, const TPass& pass,
                    double start, double end, int& added) {
   TMinimumFitTab& tab = *view.tab;
   tab.start = start;
@@ -77,7 +77,7 @@ TPassEnd FitWindow(TFindMinimaView& view, ombrix_data::CUserIO& io, const TPass&
   return TPassEnd::finished;
 }
 
-TPassEnd RunPass(TFindMinimaView& view, ombrix_data::CUserIO& io, const TPass& pass,
+TPassEnd RunPass(CFindMinimaView& view, ombrix_data::CUserIO& io, const TPass& pass,
                  double period, int minBranch, int& added) {
   const TMinimumFitTab& tab = *view.tab;
   const std::size_t n = tab.pointCount;
@@ -149,7 +149,7 @@ void AddMinimum(ombrix_data::CSeriesTreeElem& series, double time, double error,
   series.minima.Add(type, time, error);
 }
 
-int FindAllMinima(TFindMinimaView& view, ombrix_data::CUserIO& io) {
+int FindAllMinima(CFindMinimaView& view, ombrix_data::CUserIO& io) {
   if (!view.object || !view.series || !view.tab) {
     StopMessage(io, "Cannot find minima", "No series selected to find minima");
     return 0;

@@ -28,20 +28,20 @@ inline constexpr std::uint64_t kMaxFieldFileSize = 64ull << 20;
 // and applies the object's stored repository-series settings to them. The
 // repository cache implements it and registers itself; until one is
 // registered nothing is loaded for published objects.
-class IRepositorySeriesSource {
+class CRepositorySeriesSource {
  public:
-  virtual ~IRepositorySeriesSource() = default;
+  virtual ~CRepositorySeriesSource() = default;
   virtual void LoadObjectSeries(CObjectListElem& object, const char* repositoryUser) = 0;
 };
 
 // Registers the source (null unregisters). The caller keeps ownership.
-void SetRepositorySeriesSource(IRepositorySeriesSource* source);
-IRepositorySeriesSource* RepositorySeriesSource();
+void SetRepositorySeriesSource(CRepositorySeriesSource* source);
+CRepositorySeriesSource* RepositorySeriesSource();
 
 // Progress of a load: objects read out of the "objects" count of the file.
-class IFieldLoadProgress {
+class CFieldLoadProgress {
  public:
-  virtual ~IFieldLoadProgress() = default;
+  virtual ~CFieldLoadProgress() = default;
   virtual void Begin(std::uint32_t total) = 0;
   virtual void Step(std::uint32_t done, std::uint32_t total) = 0;
   virtual void End() = 0;
@@ -96,7 +96,7 @@ struct TFieldLoadContext {
   CUserIO* io = nullptr;
   TSeriesFolders folders{"", ""};
   const char* repositoryUser = "";
-  IFieldLoadProgress* progress = nullptr;
+  CFieldLoadProgress* progress = nullptr;
   // A series whose file cannot be read stays in its object marked missing,
   // with its settings as read, so that saving keeps it until the file is
   // back; when false such a series is dropped.

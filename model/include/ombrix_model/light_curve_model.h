@@ -5,7 +5,7 @@
 // units or time.
 #pragma once
 
-#include <numbers>
+#include "ombrix_model/angles.h"
 
 namespace ombrix_model {
 
@@ -81,7 +81,7 @@ double LightCurveEclipse(double u, double amplitude, double curvature, double in
                          double shape);
 
 // Angle of harmonic k (1 to 3) at a phase: 2 pi k phase.
-inline double HarmonicAngle(int k, double phase) { return 2.0 * std::numbers::pi * k * phase; }
+inline double HarmonicAngle(int k, double phase) { return kTwoPi * k * phase; }
 
 // Distance of a phase in [0, 1) from the primary eclipse, which sits at
 // phase 0 and wraps around 1; 0.5 belongs to the left.

@@ -19,7 +19,7 @@ constexpr double kPeriod = 1.0;
 constexpr double kRange = 0.2;
 
 // A dialog that records what it was shown and answers with fixed values.
-class TScriptedView : public TFindMinimaView {
+class TScriptedView : public CFindMinimaView {
  public:
   TFindMinimaDialog shown;
   TFindMinimaDialog reply;

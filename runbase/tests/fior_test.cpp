@@ -1,6 +1,7 @@
 #include "runbase/fior.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <string>
@@ -187,6 +188,20 @@ TEST_F(FiorFolderTest, RedirectionListSendsNamesToTheirFolders) {
   FIOR::Done();
   EXPECT_EQ(FIOR::Redirection().Count(), 0u);
   EXPECT_FALSE(FIOR::InitA(6, "absent"));
+}
+
+TEST_F(FiorFolderTest, RedirectionListIsReadOnlyFromABoundedRegularFile) {
+  // A pipe would block the start-up and a huge file is no list of folders.
+  ASSERT_EQ(mkfifo("pipe.ini", 0600), 0);
+  EXPECT_FALSE(FIOR::InitA(8, "pipe.ini"));
+  EXPECT_FALSE(FIOR::InitA(9, "/dev/zero"));
+  Put("big.ini", "*.dat = /data\n" + std::string(1 << 20, '#'));
+  EXPECT_FALSE(FIOR::InitA(7, "big.ini"));
+  EXPECT_EQ(FIOR::Redirection().Count(), 0u);
+  Put("small.ini", "*.dat = /data\n");
+  EXPECT_TRUE(FIOR::InitA(9, "small.ini"));
+  EXPECT_EQ(FIOR::Redirection().Count(), 1u);
+  FIOR::Done();
 }
 
 }  // namespace

@@ -42,7 +42,8 @@ def main():
     seconds, cpu = time.perf_counter() - began, time.process_time() - cpu
     full = seconds * count / len(periods)
     print(f"points {len(t)} trials {len(periods)} of {count}")
-    print(f"seconds {seconds:.3f} cpu {cpu:.3f} (full grid {full:.1f} s, {full / count * 1e6:.1f} us per trial)")
+    print(f"seconds {seconds:.3f} cpu {cpu:.3f} (full grid {full:.1f} s, {full / count * 1e6:.1f} us per trial, "
+          f"{full / count / len(t) * 1e9:.2f} ns per point and trial)")
     print(f"best period {periods[np.argmax(power)]:.7f}")
 
 

@@ -1,11 +1,14 @@
 // Frequency analysis of an object: workers, progress, the run and the command.
 #include "ombrix_analysis/frequency_analysis.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 
 #include <runbase/str.h>
+
+#include "frequency_gridded.h"
 
 namespace ombrix_analysis {
 
@@ -13,18 +16,33 @@ using ombrix_data::CPeriodListElem;
 using ombrix_data::TMessageIcon;
 using ombrix_data::TUserMessage;
 
+// Trials go in chunks: the chunk's periods by repeated addition, then its
+// values through the samples of the gridded scan when that is cheaper
+// (frequency_gridded.h), else each trial directly as it comes.
 std::uint32_t FrequencyAnalysisWorker(TFrequencyWorkerParams& p) {
-  const CTrialScorer scorer(p.pointCount, p.values, p.times, p.weights);
+  CGriddedTrials gridded(p.pointCount, p.values, p.times, p.weights);
+  std::vector<double> periods(gridded.ChunkLength()), values(gridded.ChunkLength());
+  const auto stopped = [&p] {
+    if (!p.stop.load(std::memory_order_relaxed)) return false;
+    if (p.window) p.window->PostFinished(p.threadIndex);
+    return true;
+  };
   double period = static_cast<double>(p.first) * p.step + p.minPeriod;
-  for (std::int64_t i = p.first; i <= p.last; ++i) {
-    if (p.stop.load(std::memory_order_relaxed)) {
-      if (p.window) p.window->PostFinished(p.threadIndex);
-      return kWorkerStopped;
+  for (std::int64_t i = p.first; i <= p.last;) {
+    const auto count = static_cast<std::uint32_t>(std::min<std::int64_t>(periods.size(), p.last - i + 1));
+    for (std::uint32_t j = 0; j < count; ++j) {
+      periods[j] = period;
+      period += p.step;
     }
-    p.results[i] = scorer.ValueAt(period);
-    if (p.window && p.progressRequest.exchange(0) != 0)
-      p.window->PostProgress(p.threadIndex, static_cast<std::uint32_t>(i - p.first + 1));
-    period += p.step;
+    if (stopped()) return kWorkerStopped;
+    const bool sampled = gridded.Pays(count, periods.data());
+    if (sampled) gridded.Score(count, periods.data(), values.data());
+    for (std::uint32_t j = 0; j < count; ++j, ++i) {
+      if (stopped()) return kWorkerStopped;
+      p.results[i] = sampled ? values[j] : gridded.DirectValue(periods[j]);
+      if (p.window && p.progressRequest.exchange(0) != 0)
+        p.window->PostProgress(p.threadIndex, static_cast<std::uint32_t>(i - p.first + 1));
+    }
   }
   if (p.window) p.window->PostFinished(p.threadIndex);
   return kWorkerCompleted;

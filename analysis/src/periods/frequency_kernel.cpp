@@ -43,6 +43,34 @@ void OrderOneSumsScalar(std::uint32_t n, double omega, const double* values, con
   }
 }
 
+void AddSampleTail(std::uint32_t from, const TSampleRun& r) {
+  for (std::uint32_t i = from; i < r.n; ++i) {
+    const double t = r.times[i], a1 = r.a1[i], a2 = r.a2[i];
+    const double sr = r.stepCos[i], si = r.stepSin[i];
+    double zr = 0.0, zi = 0.0;
+    for (std::uint32_t k = 0; k < r.count; ++k) {
+      if (k % kSampleRestart == 0) {
+        const Sleef_double_2 sc = Sleef_sincospid1_u35purec(t * (static_cast<double>(r.first + k) * r.step));
+        zr = sc.y;
+        zi = sc.x;
+      }
+      TOrderOneSums& s = r.sums[k];
+      s.wc += a1 * zr;
+      s.ws += a1 * zi;
+      s.wyc += a2 * zr;
+      s.wys += a2 * zi;
+      const double next = zr * sr - zi * si;
+      zi = zr * si + zi * sr;
+      zr = next;
+    }
+  }
+}
+
+void SampleSumsScalar(const TSampleRun& run) {
+  for (std::uint32_t k = 0; k < run.count; ++k) run.sums[k] = {};
+  AddSampleTail(0, run);
+}
+
 bool IsKernelUnitAvailable(TKernelUnit unit) { return machine::HasVectorUnit(unit); }
 
 TOrderOneKernel OrderOneKernelFor(TKernelUnit unit) {
@@ -72,6 +100,49 @@ TOrderOneKernel BestOrderOneKernel(const char** name) {
   return choice.kernel;
 }
 
+TSampleKernel SampleKernelFor(TKernelUnit unit) {
+  if (!IsKernelUnitAvailable(unit)) return nullptr;
+  switch (unit) {
+    case TKernelUnit::avx512f:
+      return SampleSumsAvx512;
+    case TKernelUnit::avx2:
+      return SampleSumsAvx2;
+    case TKernelUnit::scalar:
+      return SampleSumsScalar;
+  }
+  return nullptr;
+}
+
+void PolynomialScalar(std::uint32_t count, const double* x, const double* c, int terms, double* out) {
+  for (std::uint32_t i = 0; i < count; ++i) {
+    double sum = c[terms - 1];
+    for (int k = terms - 2; k >= 0; --k) sum = sum * x[i] + c[k];
+    out[i] = sum;
+  }
+}
+
+TPolynomialKernel PolynomialKernelFor(TKernelUnit unit) {
+  if (!IsKernelUnitAvailable(unit)) return nullptr;
+  switch (unit) {
+    case TKernelUnit::avx512f:
+      return PolynomialAvx512;
+    case TKernelUnit::avx2:
+      return PolynomialAvx2;
+    case TKernelUnit::scalar:
+      return PolynomialScalar;
+  }
+  return nullptr;
+}
+
+TKernelUnit BestKernelUnit() {
+  static const TKernelUnit best = [] {
+    for (TKernelUnit unit : {TKernelUnit::avx512f, TKernelUnit::avx2})
+      if (IsKernelUnitAvailable(unit)) return unit;
+    return TKernelUnit::scalar;
+  }();
+  return best;
+}
+
 double OrderOneValueFromSums(double w, double wy, const TOrderOneSums& s) {
   // With alpha = Sz / W the order-1 polynomial is z - alpha, so
   // c1 = (Syz - conj(alpha) Sy) / sqrt(W - |Sz|^2 / W).
@@ -82,6 +153,15 @@ double OrderOneValueFromSums(double w, double wy, const TOrderOneSums& s) {
   const double a = c0 * c0;
   // A negative norm is rounding of a vanishing one: the square root would be NaN.
   const double b = norm < 0.0 ? NAN : (re * re + im * im) / norm;
+  return (std::isnan(a) ? 0.0 : a) + (std::isnan(b) ? 0.0 : b);
+}
+
+double OrderOneValueFromCentredSums(double w, double wy, const TOrderOneSums& s) {
+  // With the mean off the values, c1 = (S(y - mean) z) / sqrt(W - |Sz|^2 / W).
+  const double c0 = wy / std::sqrt(w);
+  const double norm = w - (s.wc * s.wc + s.ws * s.ws) / w;
+  const double a = c0 * c0;
+  const double b = norm < 0.0 ? NAN : (s.wyc * s.wyc + s.wys * s.wys) / norm;
   return (std::isnan(a) ? 0.0 : a) + (std::isnan(b) ? 0.0 : b);
 }
 

@@ -5,14 +5,17 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <ombrix_model/angles.h>
 
+#include "periods/frequency_test_series.h"
 #include "periods/hd23642_data.h"
 
 namespace ombrix_analysis {
@@ -297,6 +300,74 @@ TEST(FrequencyAnalysisRealData, FindsThePublishedPeriodOfHD23642) {
   double closest = 1e9;
   for (double p : periods) closest = std::min(closest, std::abs(p - testdata::kHD23642Period));
   EXPECT_LT(closest, 1e-3);
+}
+
+// The periods RunFrequencyAnalysis lists with the default settings on two
+// workers, and those of the same trials (each worker's periods by repeated
+// addition) scored one by one with the direct kernel.
+std::vector<double> ScannedPeriods(const ombrix_data::CObjectListElem& object) {
+  const TFrequencySettings s;
+  CHeadlessFrequencyDialog dialog;
+  vlist::CList periods;
+  EXPECT_TRUE(RunFrequencyAnalysis(object, s.minPeriod, s.maxPeriod,
+                                   static_cast<std::uint32_t>(FrequencyTrialCount(s)), periods, dialog, 2));
+  const std::vector<double> found = PeriodsOf(periods);
+  periods.DisposeList();
+  return found;
+}
+
+std::vector<double> DirectlyScannedPeriods(const ombrix_data::CObjectListElem& object) {
+  const TFrequencySettings s;
+  const auto trials = static_cast<std::uint32_t>(FrequencyTrialCount(s));
+  const double step = TrialStep(s.minPeriod, s.maxPeriod, trials);
+  TFrequencyInput in;
+  BuildFrequencyInput(object, in);
+  const CTrialScorer scorer(static_cast<std::uint32_t>(in.values.size()), in.values.data(), in.times.data(),
+                            in.weights.data());
+  std::vector<double> results(trials);
+  std::vector<std::thread> workers;
+  for (const TTrialRange range : SplitTrials(trials, 2))
+    workers.emplace_back([&, range] {
+      double period = range.first * step + s.minPeriod;
+      for (std::int64_t i = range.first; i <= range.last; ++i, period += step) results[i] = scorer.ValueAt(period);
+    });
+  for (std::thread& w : workers) w.join();
+  std::vector<double> found;
+  for (std::uint32_t i : ThreeLargestTrials(results)) found.push_back(s.minPeriod + i * step);
+  return found;
+}
+
+ombrix_data::CObjectListElem* NewObject(const std::vector<ombrix_data::TSeriesPoint>& points) {
+  auto* object = new ombrix_data::CObjectListElem;
+  auto* s = new ombrix_data::CSeriesTreeElem;
+  s->InsertPoints(points.data(), points.size());
+  s->enabled = true;
+  object->InsertSeries(s);
+  return object;
+}
+
+TEST(FrequencyAnalysisRealData, HD23642GivesThePeriodsOfTheDirectKernel) {
+  const std::unique_ptr<ombrix_data::CObjectListElem> object(NewObject(testdata::LoadHD23642()));
+  const std::vector<double> periods = ScannedPeriods(*object);
+  ASSERT_EQ(periods.size(), 3u);
+  EXPECT_EQ(periods, DirectlyScannedPeriods(*object));
+  EXPECT_NEAR(2 * periods[0], testdata::kHD23642Period, 1e-4);
+}
+
+TEST(FrequencyAnalysisSlow, SampleFieldGivesThePeriodsOfTheDirectKernel) {
+  ombrix_data::CField field;
+  ASSERT_TRUE(testdata::LoadSampleField(field));
+  ASSERT_GT(field.Count(), 0u);
+  for (auto* object = field.First(); object; object = ombrix_data::CField::Next(object))
+    EXPECT_EQ(ScannedPeriods(*object), DirectlyScannedPeriods(*object)) << object->name;
+}
+
+TEST(FrequencyAnalysisSlow, ThirtyYearsGiveThePeriodsOfTheDirectKernel) {
+  const std::unique_ptr<ombrix_data::CObjectListElem> object(NewObject(testdata::LongSeries30Years()));
+  const std::vector<double> periods = ScannedPeriods(*object);
+  ASSERT_EQ(periods.size(), 3u);
+  EXPECT_EQ(periods, DirectlyScannedPeriods(*object));
+  EXPECT_NEAR(periods[0], testdata::kLongSeriesPeriod, 1e-5);
 }
 
 }  // namespace

@@ -408,19 +408,15 @@ bool COFDReader::ReadSeries(CObjectListElem& object) {
     object.InsertMissingSeries(series.release());
     return true;
   }
-  const bool flux = series->EffectiveUnit() == unitFlux;
-  if (!object.HasLoadedSeries()) {
-    object.fluxFlag = flux;
-  } else if (object.fluxFlag != flux) {
-    DropSeries(std::move(series), "Series with different value type (Mag x Flux) than previous series:");
-    return true;
-  }
-  if (flux && series->offset <= 0) series->offset = 1;
-  // Series are told apart by their first point time after the conversion.
-  ApplyHeliocentricConversion(*series, object);
-  if (object.FindSeriesStartingAt(series->FirstTime())) {
-    DropSeries(std::move(series), "Duplicate series data file (same first point time):");
-    return true;
+  switch (AdmitLoadedSeries(object, *series)) {
+    case TSeriesAdmission::otherUnit:
+      DropSeries(std::move(series), "Series with different value type (Mag x Flux) than previous series:");
+      return true;
+    case TSeriesAdmission::duplicate:
+      DropSeries(std::move(series), "Duplicate series data file (same first point time):");
+      return true;
+    case TSeriesAdmission::admitted:
+      break;
   }
   object.InsertSeries(series.release());
   return true;

@@ -203,4 +203,17 @@ void ApplyHeliocentricConversion(CSeriesTreeElem& series, const CObjectListElem&
   ApplyHeliocentricConversion(series, ra, dec);
 }
 
+TSeriesAdmission AdmitLoadedSeries(CObjectListElem& object, CSeriesTreeElem& series) {
+  const bool flux = series.EffectiveUnit() == unitFlux;
+  if (!object.HasLoadedSeries())
+    object.fluxFlag = flux;
+  else if (object.fluxFlag != flux)
+    return TSeriesAdmission::otherUnit;
+  if (flux && series.offset <= 0) series.offset = 1;
+  // Series are told apart by their first point time after the conversion.
+  ApplyHeliocentricConversion(series, object);
+  if (object.FindSeriesStartingAt(series.FirstTime())) return TSeriesAdmission::duplicate;
+  return TSeriesAdmission::admitted;
+}
+
 }  // namespace ombrix_data

@@ -56,6 +56,21 @@ void GetConversionCoordinates(const CObjectListElem& object, bool localSeries,
 // Replaces every time by its heliocentric time for a star at ra, dec (radians).
 void ConvertTimesToHeliocentric(CSeriesTreeElem& series, double ra, double dec);
 
+// Why a local series freshly read from its file may not join its object.
+enum class TSeriesAdmission : std::uint8_t {
+  admitted,
+  otherUnit,  // magnitudes in a flux object or fluxes in a magnitude object
+  duplicate,  // another series starts at the same (converted) time
+};
+
+// The rules a local series read from its file passes before it joins
+// `object`, the same whether it comes with the field or from a folder scan:
+// the first loaded series sets the object's flux flag and a series of the
+// other unit is refused; a flux series whose offset is not positive gets 1;
+// the times are converted to heliocentric; a series whose first point time
+// is already taken is refused. The caller inserts an admitted series.
+TSeriesAdmission AdmitLoadedSeries(CObjectListElem& object, CSeriesTreeElem& series);
+
 // The conversion on load: resets `converted`; an unknown or geocentric series
 // with points and known coordinates is converted and flagged.
 void ApplyHeliocentricConversion(CSeriesTreeElem& series, const CObjectListElem& object);

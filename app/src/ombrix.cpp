@@ -7,6 +7,7 @@
 #include <ombrix_field/object.h>
 #include <runbase/str.h>
 
+#include "chart_export_commands.h"
 #include "ombrix_app/commands.h"
 #include "ombrix_app/shell_dialogs.h"
 
@@ -311,6 +312,10 @@ void COmbrix::Command(std::uint32_t command) {
       break;
     case cmRootPath:
       EditRootPath(settings.rootPath);
+      break;
+    case cmExportChartImage:
+    case cmExportChartSVG:
+      ExportActiveChart(*this, command == cmExportChartSVG);
       break;
     case cmFilterTable:
       // Series lines show filter names only for filters with a colour.

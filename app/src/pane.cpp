@@ -5,6 +5,7 @@
 #include <ombrix_present/curve_data.h>
 #include <runbase/os.h>
 
+#include "chart_export_commands.h"
 #include "ombrix_app/commands.h"
 #include "ombrix_app/ombrix.h"
 
@@ -89,13 +90,15 @@ bool COmbrixPane::Init(COmbrix& window, const vcom::CRect& rect) {
   chartColumn.Init(this, column);
   controls.Init(&chartColumn, vcom::CRect(0, 0, 0, 0));
   tabs.Init(&chartColumn, vcom::CRect(0, 0, 0, 0), kTabsId);
+  int other = 0;
   for (int i = 0; i < kTabCount; ++i) {
     view::CView* page = ChartPage(i + 1);
-    if (!page) page = &otherPages[i < 5 ? 0 : i - 5];
+    if (!page) page = &otherPages[other++];
     page->Init(&tabs, tabs.PageRect());
     tabs.AddPage(kTabLabels[i], page);
   }
   AddColumn(&chartColumn, 0);
+  predictionPage.SetSettings(PredictionSite(s), s.predictionDays);
   LayoutChartColumn();
   ShowColumn(kMinimaColumn, window.menuBar.IsChecked(cmMinimaList));
   return true;
@@ -103,7 +106,7 @@ bool COmbrixPane::Init(COmbrix& window, const vcom::CRect& rect) {
 
 void COmbrixPane::Done() {
   if (IsInitialized()) {
-    for (int tab = 1; tab <= 5; ++tab) ChartPage(tab)->Done();
+    for (int tab : kChartTabs) ChartPage(tab)->Done();
     for (view::CView& page : otherPages) page.Done();
     tabs.Done();
     controls.Done();
@@ -145,6 +148,8 @@ void COmbrixPane::ReceiveEvent(vcore::TEvent& event) {
       FillMinimaList();
       controls.ShowNumbers();
       ReportChanged();
+    } else if (event.code == ombrix_lc::kPredictionSettingsId) {
+      if (owner) StorePredictionSettings(predictionPage, owner->settings);
     } else if (event.code == kControlsChangedId) {
       ControlsChanged(static_cast<std::uint32_t>(event.data));
     } else {
@@ -209,6 +214,8 @@ ombrix_lc::CChartPage* COmbrixPane::ChartPage(int tab) {
     case ombrix_lc::ctPhasedCurve: return &phasedPage;
     case ombrix_lc::ctPhasedCurveFit: return &phasedFitPage;
     case ombrix_lc::ctMinimumMirror: return &mirrorPage;
+    case ombrix_lc::ctETV: return &etvPage;
+    case ombrix_lc::ctPrediction: return &predictionPage;
     default: return nullptr;
   }
 }
@@ -244,6 +251,8 @@ void COmbrixPane::ShowActiveChart(bool keepZoom) {
       ombrix_lc::ShowPhasedCurve(*phasedFitPage.PhasedChart(), r, ombrix_lc::ctPhasedCurveFit);
       break;
     case ombrix_lc::ctMinimumMirror: mirrorPage.Show(r); break;
+    case ombrix_lc::ctETV: ombrix_lc::ShowETV(etvPage.Chart(), r); break;
+    case ombrix_lc::ctPrediction: predictionPage.Show(selected); break;
     default: break;
   }
 }
@@ -299,8 +308,9 @@ void COmbrixPane::ClearField() {
 void COmbrixPane::ForgetShownData() {
   if (!IsInitialized()) return;
   controls.ShowObject(nullptr);
-  for (int tab = 1; tab <= 5; ++tab) ChartPage(tab)->Chart().ClearCurve();
+  for (int tab : kChartTabs) ChartPage(tab)->Chart().ClearCurve();
   mirrorPage.Show(ombrix_lc::TBuildRequest{});
+  predictionPage.Show(nullptr);
 }
 
 void COmbrixPane::ReloadObjectList() {

@@ -1,9 +1,13 @@
-// ombrix-cli chart <file.ofd> <object> --tab N --png <out.png> [--size WxH]
-// [--series K]: one chart tab of an object drawn off-screen through the panes
-// the program shows, for batch plots of a field and for checking charts.
+// ombrix-cli chart <file.ofd> <object> --tab N (--png <out.png> | --svg <out.svg>)
+// [--size WxH] [--series K] [--title T] [--from JD] [--days D] [--site LAT LON]:
+// one chart tab of an object drawn off-screen through the panes the program
+// shows, for batch plots of a field and for checking charts.
 #include <charconv>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include <runbase/fio_replace.h>
 
 #include <ombrix_present/curve_data.h>
 #include <winkit/view.h>
@@ -11,6 +15,7 @@
 
 #include "analysis_commands/fit_input.h"
 #include "field_commands/object_choice.h"
+#include "ombrix_cli/arguments.h"
 #include "options.h"
 #include "program_commands.h"
 
@@ -55,29 +60,107 @@ const ombrix_data::CSeriesTreeElem* FirstTakingPart(const ombrix_data::CObjectLi
 struct TChartArguments {
   int tab = 0;
   const char* png = nullptr;
+  const char* svg = nullptr;
+  const char* title = "";
   int width = kDefaultWidth, height = kDefaultHeight;
+  double from = 0.0;  // Julian date; 0: now
+  double days = 1.0;
+  bool site = false;
+  double latitude = 0.0, longitude = 0.0;
 };
+
+// Takes "--site LAT LON" out of the words (a negative number would read as
+// a positional word); false after printing the fault.
+bool TakeSite(TArguments arguments, std::vector<const char*>& rest, TChartArguments& chart, std::ostream& err) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    if (std::string_view(arguments[i]) != "--site") {
+      rest.push_back(arguments[i]);
+      continue;
+    }
+    if (i + 2 >= arguments.size() || !ParseNumber(arguments[i + 1], chart.latitude) ||
+        !ParseNumber(arguments[i + 2], chart.longitude) || chart.latitude < -90 || chart.latitude > 90 ||
+        chart.longitude < -180 || chart.longitude > 180) {
+      err << "ombrix-cli chart: --site takes the latitude (-90 to 90) and the east longitude (-180 to 180) in "
+             "degrees\n";
+      return false;
+    }
+    chart.site = true;
+    i += 2;
+  }
+  return true;
+}
 
 bool ReadChartOptions(const TParsedArguments& parsed, TChartArguments& chart, std::ostream& err) {
   const char* tab = parsed.Value("--tab");
   chart.png = parsed.Value("--png");
-  if (!tab || !chart.png) {
-    err << "ombrix-cli chart: " << (tab ? "--png <out.png>" : "--tab N") << " is required\n";
+  chart.svg = parsed.Value("--svg");
+  if (!tab || (!chart.png && !chart.svg)) {
+    err << "ombrix-cli chart: " << (tab ? "--png <out.png> or --svg <out.svg>" : "--tab N") << " is required\n";
+    return false;
+  }
+  if (chart.png && chart.svg) {
+    err << "ombrix-cli chart: give either --png or --svg, not both\n";
     return false;
   }
   if (!WholeNumber(tab, chart.tab)) {
     err << "ombrix-cli chart: --tab takes the tab's number from 1, not \"" << tab << "\"\n";
     return false;
   }
+  if (const char* title = parsed.Value("--title")) chart.title = title;
+  if (!NumberOption(kName, parsed, "--from", chart.from, err) ||
+      !NumberOption(kName, parsed, "--days", chart.days, err))
+    return false;
+  if (chart.days <= 0 || chart.days > 3650) {
+    err << "ombrix-cli chart: --days takes a span of more than 0 and up to 3650 days\n";
+    return false;
+  }
   const char* size = parsed.Value("--size");
   return !size || ParseSize(size, chart.width, chart.height, err);
+}
+
+// Writes the picture or the document whole or not at all.
+bool WriteChart(ombrix_lc::CLightCurvePane& pane, const TChartArguments& chart, std::ostream& err) {
+  if (chart.svg) {
+    std::string document;
+    if (!pane.DrawSVG(chart.width, chart.height, chart.title, document)) {
+      err << "ombrix-cli chart: cannot draw the chart\n";
+      return false;
+    }
+    if (!FIO::ReplaceFileContentsA(static_cast<std::uint32_t>(std::string_view(chart.svg).size()), chart.svg,
+                                   document.data(), static_cast<std::uint32_t>(document.size()), false)) {
+      err << "ombrix-cli chart: Cannot create file: " << chart.svg << '\n';
+      return false;
+    }
+    return true;
+  }
+  vimage::CImage image;
+  if (!pane.DrawImage(chart.width, chart.height, chart.title, image)) {
+    err << "ombrix-cli chart: cannot draw an image of " << chart.width << " x " << chart.height << " pixels\n";
+    return false;
+  }
+  char error[256] = "";
+  if (!image.Save(chart.png, vimage::ifPNG, 0, sizeof error - 1, error)) {
+    err << "ombrix-cli chart: " << error << ": " << chart.png << '\n';
+    return false;
+  }
+  return true;
 }
 
 int RunChart(TArguments arguments, std::ostream& out, std::ostream& err) {
   TParsedArguments parsed;
   TChartArguments chart;
-  if (!ParseArguments(kName, arguments, {{"--tab", true}, {"--png", true}, {"--size", true}, {"--series", true}}, 2, 2,
-                      parsed, err) ||
+  std::vector<const char*> words;
+  if (!TakeSite(arguments, words, chart, err) ||
+      !ParseArguments(kName, words,
+                      {{"--tab", true},
+                       {"--png", true},
+                       {"--svg", true},
+                       {"--size", true},
+                       {"--series", true},
+                       {"--title", true},
+                       {"--from", true},
+                       {"--days", true}},
+                      2, 2, parsed, err) ||
       !ReadChartOptions(parsed, chart, err))
     return kExitUsage;
 
@@ -96,43 +179,50 @@ int RunChart(TArguments arguments, std::ostream& out, std::ostream& err) {
     if (!request.selected) return kExitFailure;
   }
 
+  request.predictionStart = chart.from;
+  request.predictionDays = chart.days;
+  request.site.latitude = chart.site ? chart.latitude : 0.0;
+  request.site.longitude = chart.site ? chart.longitude : 0.0;
+
   view::EnsureOffScreenApplication();
-  vimage::CImage image;
   std::string why;
-  if (!ombrix_lc::DrawChartTab(chart.tab, request, chart.width, chart.height, image, why)) {
+  const std::unique_ptr<ombrix_lc::CLightCurvePane> pane = ombrix_lc::BuildChartTab(chart.tab, request, why);
+  if (!pane) {
     err << "ombrix-cli chart: " << why << '\n';
     return kExitFailure;
   }
-  char error[256] = "";
-  if (!image.Save(chart.png, vimage::ifPNG, 0, sizeof error - 1, error)) {
-    err << "ombrix-cli chart: " << error << ": " << chart.png << '\n';
-    return kExitFailure;
-  }
-  out << "chart " << chart.png << ' ' << chart.width << 'x' << chart.height << " tab " << chart.tab << " points "
-      << ombrix_lc::TakingPartPoints(*object) << '\n';
+  if (!WriteChart(*pane, chart, err)) return kExitFailure;
+  out << "chart " << (chart.svg ? chart.svg : chart.png) << ' ' << chart.width << 'x' << chart.height << " tab "
+      << chart.tab << " points " << ombrix_lc::TakingPartPoints(*object) << '\n';
   return kExitOk;
 }
 
 }  // namespace
 
-extern const TCliCommand ChartCommand = {kName, "draw a chart tab of an object into a PNG picture",
-                                         "Usage: ombrix-cli chart <file.ofd> <object> --tab N --png <out.png>\n"
-                                         "                        [--size WxH] [--series K]\n"
-                                         "\n"
-                                         "Loads the field and draws chart tab N of the object as the program's\n"
-                                         "object pane shows it, into a PNG picture of W x H pixels (default\n"
-                                         "1200x800, 100 to 10000 a side): 1 Time Series, 2 Compressed Series,\n"
-                                         "3 Phased Curve, 4 Phased Curve Fit (one cycle with the stored fit),\n"
-                                         "5 Minimum Mirror (series K over its whole span). Series are coloured by\n"
-                                         "the built-in filter table. --series K (from 1, in the object's series\n"
-                                         "order) chooses the series of tab 5; without it the first enabled series\n"
-                                         "with points is used. An existing <out.png> is replaced only when the new\n"
-                                         "picture is written whole.\n"
-                                         "\n" OMBRIX_CLI_OBJECT_HELP
-                                         "\n"
-                                         "Prints \"chart <out.png> WxH tab N points P\" (P: points of the object's\n"
-                                         "enabled series). A tab without a chart here exits with status 1.\n",
-                                         RunChart};
+extern const TCliCommand ChartCommand = {
+    kName, "draw a chart tab of an object into a PNG picture",
+    "Usage: ombrix-cli chart <file.ofd> <object> --tab N (--png <out.png> | --svg <out.svg>)\n"
+    "                        [--size WxH] [--series K] [--title T]\n"
+    "                        [--from JD] [--days D] [--site LAT LON]\n"
+    "\n"
+    "Loads the field and draws chart tab N of the object as the program's\n"
+    "object pane shows it, into a PNG picture or an SVG document of W x H\n"
+    "pixels (default 1200x800, 100 to 10000 a side): 1 Time Series, 2 Compressed\n"
+    "Series, 3 Phased Curve, 4 Phased Curve Fit (one cycle with the stored fit),\n"
+    "5 Minimum Mirror (series K over its whole span), 7 ETV Diagram (O-C of the\n"
+    "enabled minima), 11 Prediction (the model over D days from the Julian date\n"
+    "JD, default 1 day from now, with the altitudes of the object and the Sun\n"
+    "and the twilight seen from latitude LAT and east longitude LON in degrees;\n"
+    "without --site no altitudes). Series are coloured by the built-in filter\n"
+    "table. --series K (from 1, in the object's series order) chooses the series\n"
+    "of tab 5; without it the first enabled series with points is used. --title\n"
+    "T draws T above the chart. An existing output file is replaced only when\n"
+    "the new one is written whole.\n"
+    "\n" OMBRIX_CLI_OBJECT_HELP
+    "\n"
+    "Prints \"chart <out> WxH tab N points P\" (P: points of the object's\n"
+    "enabled series). A tab without a chart here exits with status 1.\n",
+    RunChart};
 
 TCommandList ProgramCommands() {
   static const TCliCommand* const commands[] = {&ChartCommand};

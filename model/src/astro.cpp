@@ -62,6 +62,16 @@ double HeliocentricJDFromTrig(double jd, double sinRa, double cosRa, double sinD
                   std::cos(starLongitude - sun.longitude);
 }
 
+void SunEquatorial(double jd, double& ra, double& dec) {
+  const double t = (jd - kJ2000) / kDaysPerCentury;
+  const TSunPosition sun = SunPosition(t);
+  const double obliquity = sun.obliquity + 0.00256 * std::cos((125.04 - 1934.136 * t) * kRadPerDeg) * kRadPerDeg;
+  const double sinLongitude = std::sin(sun.longitude);
+  ra = std::atan2(std::cos(obliquity) * sinLongitude, std::cos(sun.longitude));
+  if (ra < 0.0) ra += kTwoPi;
+  dec = std::asin(std::sin(obliquity) * sinLongitude);
+}
+
 TStarTrig StarTrig(double ra, double dec) {
   return {std::sin(ra), std::cos(ra), std::sin(dec), std::cos(dec), std::tan(dec)};
 }

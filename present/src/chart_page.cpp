@@ -20,6 +20,7 @@ std::unique_ptr<CLightCurvePane> MakeChart(TChartKind kind) {
   switch (kind) {
     case ckPhased: return std::make_unique<CLightCurveFitPane>();
     case ckMinimumFit: return std::make_unique<CMinimumFitPane>();
+    case ckPrediction: return std::make_unique<CPredictionPane>();
     default: return std::make_unique<CLightCurvePane>();
   }
 }

@@ -14,13 +14,13 @@ namespace ombrix_lc {
 namespace {
 
 // Sizes at 96 dpi.
-constexpr int kLeftMargin = 60;
-constexpr int kTopMargin = 24;
-constexpr int kTopMarginTitled = 48;
-constexpr int kRightMargin = 16;
-constexpr int kBottomMargin = 40;
-constexpr int kInset = 6;
-constexpr int kYTickSpacing = 30;
+constexpr int kLeftMargin = kChartLeftMargin;
+constexpr int kTopMargin = kChartTopMargin;
+constexpr int kTopMarginTitled = kChartTopMarginTitled;
+constexpr int kRightMargin = kChartRightMargin;
+constexpr int kBottomMargin = kChartBottomMargin;
+constexpr int kInset = kChartInset;
+constexpr int kYTickSpacing = kChartYTickSpacing;
 constexpr int kTickLength = 4;
 constexpr int kCrossHalf = 3;        // the 7-pixel crosses at tick pairs
 constexpr int kPointGrowStep = 20;   // points are reserved in steps of this many
@@ -439,16 +439,20 @@ void CLightCurvePane::PaintChart(vgr::CDeviceContext& dc) {
   if (!PlotTooSmall()) PaintAxes(dc);
   if (!markers.empty() && screenMarkers.size() == markers.size()) PaintMarkers(dc);
   if (screenPoints.size() == points.size()) PaintPoints(dc);
-  if (!title.empty()) {
-    vfont::CFont font;
-    font.Init(vfont::CaptionFontDesc(kTitleHeight, true));
-    dc.SetGCFont(&font);
-    dc.SetGCTextColor(vcolor::Black);
-    const int w = dc.TextWidth(static_cast<int>(title.size()), title.c_str());
-    dc.OutTextXY((viewWidth - w) / 2, vcore::ScaleV(kTitleHeight), static_cast<int>(title.size()), title.c_str());
-    dc.SetGCFont(start.font);
-  }
+  PaintTitle(dc);
   dc.SetGContext(start);
+}
+
+void CLightCurvePane::PaintTitle(vgr::CDeviceContext& dc) {
+  if (title.empty()) return;
+  const vfont::CFont* previous = dc.GetGContext().font;
+  vfont::CFont font;
+  font.Init(vfont::CaptionFontDesc(kTitleHeight, true));
+  dc.SetGCFont(&font);
+  dc.SetGCTextColor(vcolor::Black);
+  const int w = dc.TextWidth(static_cast<int>(title.size()), title.c_str());
+  dc.OutTextXY((viewWidth - w) / 2, vcore::ScaleV(kTitleHeight), static_cast<int>(title.size()), title.c_str());
+  dc.SetGCFont(previous);
 }
 
 void CLightCurvePane::PaintAxes(vgr::CDeviceContext& dc) {
@@ -573,10 +577,27 @@ void CLightCurvePane::PaintPoints(vgr::CDeviceContext& dc) {
   }
 }
 
-bool CLightCurvePane::ExportImage(int width, int height, vimage::CImage& image) {
-  if (width <= 0 || height <= 0) return false;
-  const int oldWidth = viewWidth, oldHeight = viewHeight;
+void CLightCurvePane::LayoutForExport(int width, int height, const char* text, int& oldWidth, int& oldHeight) {
+  oldWidth = viewWidth;
+  oldHeight = viewHeight;
+  SetTitle(text ? text : "");
   NewRect(vcom::CRect(0, 0, width, height));
+}
+
+void CLightCurvePane::RestoreAfterExport(int oldWidth, int oldHeight) {
+  title.clear();
+  if (oldWidth > 0 && oldHeight > 0) {
+    NewRect(vcom::CRect(0, 0, oldWidth, oldHeight));
+  } else {
+    viewWidth = oldWidth;
+    viewHeight = oldHeight;
+  }
+}
+
+bool CLightCurvePane::DrawImage(int width, int height, const char* text, vimage::CImage& image) {
+  if (width <= 0 || height <= 0) return false;
+  int oldWidth = 0, oldHeight = 0;
+  LayoutForExport(width, height, text, oldWidth, oldHeight);
   vgr::CMemoryContext dc;
   bool ok = dc.Init(width, height, vcolor::White);
   if (ok) {
@@ -584,7 +605,7 @@ bool CLightCurvePane::ExportImage(int width, int height, vimage::CImage& image) 
     ok = dc.CopyToImage(image);
   }
   dc.Done();
-  if (oldWidth > 0 && oldHeight > 0) NewRect(vcom::CRect(0, 0, oldWidth, oldHeight));
+  RestoreAfterExport(oldWidth, oldHeight);
   return ok;
 }
 

@@ -17,6 +17,7 @@ constexpr double kCompressedGap = 0.06;  // days shown for a longer gap between 
 constexpr double kPhaseMargin = 1.05;    // phased x range beyond the window
 constexpr double kMirrorReach = 1.1;     // mirror slider reach, in series spans
 constexpr double kUnixEpochJD = 2440587.5;
+constexpr int kETVPointRadius = 4;       // at 96 dpi
 
 template <typename F>
 void ForEachMinimum(const CSeriesTreeElem& series, F f) {
@@ -153,6 +154,65 @@ void ShowCompressedSeries(CLightCurvePane& chart, const TBuildRequest& r) {
 
 // ------------------------------------------------------------ tabs 3 and 4
 
+// ------------------------------------------------------------ tab 7
+
+double ObservedMinusComputed(double t, ombrix_data::TMinimumType type, double m0, double period) {
+  double c = t - m0;
+  if (type == ombrix_data::minSecondary) c -= period / 2;
+  const double epoch = std::round(c / period);  // halves away from zero
+  return c - epoch * period;
+}
+
+void ShowETV(CLightCurvePane& chart, const TBuildRequest& r) {
+  chart.SetXLabel("JD");
+  chart.SetYLabel("Days");
+  chart.SetFlux(true);
+  chart.SetZeroLine(true);
+  chart.SetPointRadius96(kETVPointRadius);
+  chart.SetShowErrors(r.options.showDev);
+  chart.SetShowMinima(r.options.showMinima);
+  const CObjectListElem* o = r.object;
+  std::uint32_t count = 0;
+  if (o && o->period != 0.0) {
+    for (CSeriesTreeElem* s = o->FirstSeries(); s; s = o->NextSeries(s))
+      if (s->enabled) ForEachMinimum(*s, [&](const CMinimaListElem&) { ++count; });
+  }
+  if (count == 0) {
+    chart.ClearCurve();
+    return;
+  }
+  chart.ReservePoints(count);
+  chart.ReserveMarkers(0);
+  for (CSeriesTreeElem* s = o->FirstSeries(); s; s = o->NextSeries(s)) {
+    if (!s->enabled) continue;
+    ForEachMinimum(*s, [&](const CMinimaListElem& m) {
+      chart.AppendPoint(m.time, ObservedMinusComputed(m.time, m.type, o->m0, o->period), m.error, 1.0,
+                        MinimumColour(m.type), s);
+    });
+  }
+  chart.AutoScale(0, 0, false, false, true);
+  if (r.selected) chart.SelectSeries(r.selected);
+}
+
+// ------------------------------------------------------------ tab 11
+
+void ShowPrediction(CPredictionPane& chart, const CObjectListElem* o, const TPredictionSite& site, double start,
+                    double end) {
+  double ra = ombrix_data::kUnknownRA, dec = ombrix_data::kUnknownDec;
+  if (o) {
+    ombrix_data::CMetaData meta;
+    o->GetEffectiveMetaData(meta);
+    ra = meta.var.ra;
+    dec = meta.var.dec;
+    meta.Done();
+  }
+  const bool model = o && ombrix_model::IsFitDefined(o->fit);
+  chart.SetObject(o ? o->m0 : 0.0, o ? o->period : 0.0, model ? &o->fit : nullptr, ra, dec);
+  chart.SetSite(site);
+  chart.SetSpan(start, end);
+  chart.Layout();
+}
+
 double PhaseInWindow(double t, double m0, double period, double h) {
   const double s = m0 - h * period;
   const double e = s + period;
@@ -265,33 +325,51 @@ void MirrorWindow(double first, double last, int position, double& t1, double& t
 
 // ------------------------------------------------------------ off-screen
 
-bool DrawChartTab(int tab, const TBuildRequest& request, int width, int height, vimage::CImage& image,
-                  std::string& why) {
-  CLightCurvePane plain;
-  CLightCurveFitPane phased;
-  CLightCurvePane* chart = &plain;
+std::unique_ptr<CLightCurvePane> BuildChartTab(int tab, const TBuildRequest& request, std::string& why) {
   switch (tab) {
-    case ctTimeSeries: ShowTimeSeries(plain, request); break;
-    case ctCompressedSeries: ShowCompressedSeries(plain, request); break;
+    case ctTimeSeries:
+    case ctCompressedSeries:
+    case ctETV: {
+      auto chart = std::make_unique<CLightCurvePane>();
+      if (tab == ctTimeSeries) ShowTimeSeries(*chart, request);
+      if (tab == ctCompressedSeries) ShowCompressedSeries(*chart, request);
+      if (tab == ctETV) ShowETV(*chart, request);
+      return chart;
+    }
     case ctPhasedCurve:
-    case ctPhasedCurveFit:
-      ShowPhasedCurve(phased, request, static_cast<TChartTab>(tab));
-      chart = &phased;
-      break;
-    case ctMinimumMirror:
+    case ctPhasedCurveFit: {
+      auto chart = std::make_unique<CLightCurveFitPane>();
+      ShowPhasedCurve(*chart, request, static_cast<TChartTab>(tab));
+      return chart;
+    }
+    case ctMinimumMirror: {
       if (!request.selected) {
         why = "the Minimum Mirror (tab 5) needs a series";
-        return false;
+        return nullptr;
       }
-      ShowMinimumMirror(plain, request, request.selected->FirstTime(), request.selected->LastTime());
-      break;
-    case ctMinimumFit: case ctETV: case ctPrediction:
-      why = "the chart of tab " + std::to_string(tab) + " is not built yet";
-      return false;
+      auto chart = std::make_unique<CLightCurvePane>();
+      ShowMinimumMirror(*chart, request, request.selected->FirstTime(), request.selected->LastTime());
+      return chart;
+    }
+    case ctPrediction: {
+      auto chart = std::make_unique<CPredictionPane>();
+      const double start = request.predictionStart != 0.0 ? request.predictionStart : CurrentJulianDate();
+      ShowPrediction(*chart, request.object, request.site, start, start + request.predictionDays);
+      return chart;
+    }
+    case ctMinimumFit:
+      why = "the chart of tab 6 is not built yet";
+      return nullptr;
     default:
       why = "tab " + std::to_string(tab) + " is not a chart";
-      return false;
+      return nullptr;
   }
+}
+
+bool DrawChartTab(int tab, const TBuildRequest& request, int width, int height, vimage::CImage& image,
+                  std::string& why) {
+  const std::unique_ptr<CLightCurvePane> chart = BuildChartTab(tab, request, why);
+  if (!chart) return false;
   if (!chart->ExportImage(width, height, image)) {
     why = "cannot draw an image of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
     return false;

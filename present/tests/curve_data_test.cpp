@@ -290,8 +290,11 @@ TEST_F(CurveDataTest, DrawsChartTabsOffScreenAndRefusesTheOthers) {
   }
   vimage::CImage image;
   std::string why;
-  EXPECT_FALSE(DrawChartTab(7, r, 400, 300, image, why));
-  EXPECT_EQ(why, "the chart of tab 7 is not built yet");
+  // Without minima or a site the ETV and the Prediction are axes only.
+  EXPECT_TRUE(DrawChartTab(7, r, 400, 300, image, why)) << why;
+  EXPECT_TRUE(DrawChartTab(11, r, 400, 300, image, why)) << why;
+  EXPECT_FALSE(DrawChartTab(6, r, 400, 300, image, why));
+  EXPECT_EQ(why, "the chart of tab 6 is not built yet");
   EXPECT_FALSE(DrawChartTab(9, r, 400, 300, image, why));
   EXPECT_EQ(why, "tab 9 is not a chart");
   r.selected = nullptr;

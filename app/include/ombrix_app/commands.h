@@ -13,7 +13,7 @@ enum TCommand : std::uint32_t {
   cmSortByName = 1017, cmSortByRA = 1018, cmSortByDec = 1019,
   cmLogin = 1020, cmChangePassword = 1021, cmLogout = 1022, cmSyncField = 1023, cmDefineRepository = 1024,
   cmRepoAddObjects = 1025, cmRepoInsertObjects = 1026, cmPublish = 1027, cmUnpublish = 1028, cmSyncObject = 1029,
-  cmExportTimeSeries = 1040, cmExportIndividualMinusFit = 1044,
+  cmExportTimeSeries = 1040, cmExportIndividualMinusFit = 1044, cmExportChartImage = 1047, cmExportChartSVG = 1048,
   cmScanSeries = 1070, cmScanField = 1071, cmCopyObjectInfo = 1080, cmCopyInfoMask = 1081,
   cmAutoAcceptM0Period = 1085, cmVsxSelected = 1091,
   cmMinimaList = 1100, cmMinimumParameters = 1101, cmRemoveMinimum = 1102,

@@ -190,13 +190,17 @@ class COmbrixPane : public view::CSplitterView {
   CChartColumn chartColumn;
   CObjectControls controls;
   vtab::CTab tabs;      // the twelve pages
-  // Chart pages of tabs 1 to 5; the other tabs are plain pages for now.
+  // Chart pages of tabs 1 to 5, 7 and 11; the other tabs are plain pages for now.
   ombrix_lc::CChartPage timeSeriesPage{ombrix_lc::ckPlain};
   ombrix_lc::CChartPage compressedPage{ombrix_lc::ckPlain};
   ombrix_lc::CChartPage phasedPage{ombrix_lc::ckPhased};
   ombrix_lc::CChartPage phasedFitPage{ombrix_lc::ckPhased};
   ombrix_lc::CMirrorPage mirrorPage;
-  view::CView otherPages[kTabCount - 5];
+  ombrix_lc::CChartPage etvPage{ombrix_lc::ckPlain};
+  ombrix_lc::CPredictionPage predictionPage;
+  view::CView otherPages[kTabCount - 7];
+  // Tabs with a chart page, in tab order.
+  static constexpr int kChartTabs[] = {1, 2, 3, 4, 5, 7, 11};
 
   // The active tab, counted from 1 as the tabs are numbered.
   int ActiveTab() const { return tabs.ActivePage() + 1; }

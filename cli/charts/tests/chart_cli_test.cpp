@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <winkit/vimage.h>
+#include <fstream>
 
 #include "ombrix_cli/command.h"
 #include "program_commands.h"
@@ -134,11 +135,62 @@ TEST_F(ChartCli, RefusalsNameTheFaultAndLeaveAnExistingPictureAlone) {
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.err, c.err);
   }
-  EXPECT_EQ(Run({"chart", kField, "1", "--tab", "1"}).err, "ombrix-cli chart: --png <out.png> is required\n");
+  EXPECT_EQ(Run({"chart", kField, "1", "--tab", "1"}).err,
+            "ombrix-cli chart: --png <out.png> or --svg <out.svg> is required\n");
   const TRun unwritable = Run({"chart", kField, "1", "--tab", "1", "--png", missingFolder.c_str()});
   EXPECT_EQ(unwritable.status, kExitFailure);
   EXPECT_EQ(unwritable.err, "ombrix-cli chart: Cannot create file: " + missingFolder + "\n");
   EXPECT_EQ(Load(png).Width(), 300);  // the first picture is still there
+}
+
+TEST_F(ChartCli, DrawsTheETVDiagramAndTonightsPredictionAsSVGWithATitle) {
+  const std::string etv = Path("etv.svg");
+  TRun r = Run({"chart", kField, "HD 23642", "--tab", "7", "--svg", etv.c_str(), "--size", "640x400", "--title",
+                "HD 23642 & <O-C>"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "chart " + etv + " 640x400 tab 7 points 938\n");
+  std::ifstream in(etv, std::ios::binary);
+  const std::string document((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(document.rfind("<?xml version=\"1.0\"?>\r\n", 0), 0u);
+  EXPECT_NE(document.find(">HD 23642 &amp; &lt;O-C&gt;</text>"), std::string::npos);
+  EXPECT_NE(document.find(">Days</text>"), std::string::npos);
+  vimage::CImage rendered;
+  std::string error;
+  EXPECT_TRUE(vimage::RenderSVG(document, rendered, error)) << error;
+  EXPECT_EQ(rendered.Width(), 640);
+
+  // A night from a site with a negative longitude: altitudes drawn below.
+  const std::string with = Path("site.png"), without = Path("nosite.png");
+  r = Run({"chart", kField, "1", "--tab", "11", "--png", with.c_str(), "--from", "2460000.2", "--days", "1.5", "--site",
+           "40.5", "-105.1", "--size", "640x400"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  ASSERT_EQ(Run({"chart", kField, "1", "--tab", "11", "--png", without.c_str(), "--from", "2460000.2", "--days", "1.5",
+                 "--size", "640x400"})
+                .status,
+            kExitOk);
+  EXPECT_GT(DifferentPixels(Load(with), Load(without)), 3000);
+
+  const struct {
+    std::vector<const char*> words;
+    const char* err;
+  } refusals[] = {
+      {{"--site", "40"},
+       "ombrix-cli chart: --site takes the latitude (-90 to 90) and the east longitude (-180 to 180) "
+       "in degrees\n"},
+      {{"--site", "95", "10"},
+       "ombrix-cli chart: --site takes the latitude (-90 to 90) and the east longitude "
+       "(-180 to 180) in degrees\n"},
+      {{"--days", "0"}, "ombrix-cli chart: --days takes a span of more than 0 and up to 3650 days\n"},
+      {{"--from", "soon"}, "ombrix-cli chart: --from needs a number, not \"soon\"\n"},
+      {{"--svg", "x.svg"}, "ombrix-cli chart: give either --png or --svg, not both\n"},
+  };
+  for (const auto& c : refusals) {
+    std::vector<const char*> words = {"chart", kField, "1", "--tab", "11", "--png", with.c_str()};
+    words.insert(words.end(), c.words.begin(), c.words.end());
+    r = Run(words);
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_EQ(r.err, c.err);
+  }
 }
 
 }  // namespace

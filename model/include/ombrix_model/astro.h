@@ -39,6 +39,12 @@ void HorizontalPosition(double ra, double dec, double eastLongitude,
                         double sinLatitude, double cosLatitude, double jd,
                         double& hourAngle, double& altitude, double& azimuth);
 
+// Apparent right ascension and declination (radians, right ascension in
+// [0, 2*pi)) of the Sun at Julian date jd, from the same low precision
+// theory with the obliquity corrected for nutation; good to about 0.01
+// degree over this century.
+void SunEquatorial(double jd, double& ra, double& dec);
+
 // x reduced to [0, 360) degrees; values inside [0, 360] are returned
 // unchanged, so 360 itself stays 360.
 double NormalizeDegrees(double x);

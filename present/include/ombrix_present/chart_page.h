@@ -7,6 +7,7 @@
 #include <memory>
 
 #include <ombrix_field/object.h>
+#include <winkit/vcalcon.h>
 #include <winkit/vcont.h>
 #include <winkit/view.h>
 
@@ -15,7 +16,7 @@
 
 namespace ombrix_lc {
 
-enum TChartKind { ckPlain, ckPhased, ckMinimumFit };
+enum TChartKind { ckPlain, ckPhased, ckMinimumFit, ckPrediction };
 
 // A chart filling the page above its scroll bar.
 class CChartPage : public view::CNodeView {
@@ -30,6 +31,9 @@ class CChartPage : public view::CNodeView {
   CLightCurvePane& Chart() { return *chart; }
   // The chart as a phased one, or null.
   CLightCurveFitPane* PhasedChart() { return kind == ckPhased ? static_cast<CLightCurveFitPane*>(chart.get()) : nullptr; }
+  CPredictionPane* PredictionChart() {
+    return kind == ckPrediction ? static_cast<CPredictionPane*>(chart.get()) : nullptr;
+  }
   vcont::CScrollBar scrollBar;
 
  protected:
@@ -94,6 +98,73 @@ class CMirrorPage : public CChartPage {
 
   TBuildRequest request;  // what is shown; the object and series are not owned
   double t1 = 0, t2 = 0;  // the mirror window
+};
+
+// Control ids of the Prediction page; after a change of the span length,
+// site or limits it reports kPredictionSettingsId (data cnChanged) upwards
+// so that the settings keep them.
+enum TPredictionControl : std::uint32_t {
+  kFromPickerId = 2620,
+  kEndPickerId,
+  kFromNowId,
+  kRangeBoxId,
+  kLatitudeDegId, kLatitudeMinId, kLatitudeSecId,
+  kLongitudeDegId, kLongitudeMinId, kLongitudeSecId,
+  kStarAltToggleId, kStarAltBoxId,
+  kSunAltToggleId, kSunAltBoxId,
+  kPredictionSettingsId,
+};
+
+// The Prediction tab: the span, the site and the limits above the chart.
+class CPredictionPage : public CChartPage {
+ public:
+  CPredictionPage();
+  bool Init(view::CNodeView* parent, const vcom::CRect& rect) override;
+  void Done() override;
+  void ReceiveEvent(vcore::TEvent& event) override;
+
+  // The kept settings into the controls (the start stays where it is).
+  void SetSettings(const TPredictionSite& site, double days);
+  const TPredictionSite& Site() const { return site; }
+  double Days() const { return days; }
+  double Start() const { return start; }
+  double End() const { return end; }
+  // Shows the object (null: none) over the span.
+  void Show(const ombrix_data::CObjectListElem* object);
+
+  // Edits as the controls make them; each redraws.
+  void SetStart(double jd);
+  void SetEnd(double jd);
+  void SetDays(double d);
+  void FromNow();
+  // Reads the degree, minute and second boxes and the limits.
+  void ReadSite();
+
+  vcont::CStaticText fromLabel, rangeLabel, latitudeLabel, longitudeLabel, hint;
+  vcalcon::CDateTimePicker fromPicker, endPicker;
+  vcont::CButton fromNow;
+  vcont::CRealCountBox rangeBox;
+  vcont::CEditBox latitude[3], longitude[3];  // degrees, minutes, seconds
+  vcont::CToggleButton starAltToggle, sunAltToggle;
+  vcont::CRealCountBox starAltBox, sunAltBox;
+
+ protected:
+  int ControlsHeight() const override;
+  void LayoutControls(int width) override;
+
+ private:
+  void ShowSpan();
+  void ShowSite();
+  // A degree box holding a fraction fills its minute and second boxes.
+  void SplitDegrees(vcont::CEditBox (&boxes)[3]);
+  void Rebuild();
+  void ReportSettings();
+
+  const ombrix_data::CObjectListElem* object = nullptr;  // not owned
+  TPredictionSite site;
+  double days = 1.0;
+  double start = 0.0, end = 0.0;  // Julian dates (UTC)
+  bool filling = false;           // controls are being filled: no edits
 };
 
 }  // namespace ombrix_lc

@@ -41,6 +41,16 @@ inline constexpr TColor kPrimaryColour = vcolor::RGBA(216, 0, 0);
 inline constexpr TColor kSecondaryColour = vcolor::RGBA(0, 216, 0);
 inline constexpr TColor kUndefinedColour = vcolor::RGBA(0, 0, 216);
 
+// Sizes of a chart at 96 dpi: margins round the plot, the inset between the
+// axes and the outermost data, and the spacing of the y ticks.
+inline constexpr int kChartLeftMargin = 60;
+inline constexpr int kChartTopMargin = 24;
+inline constexpr int kChartTopMarginTitled = 48;
+inline constexpr int kChartRightMargin = 16;
+inline constexpr int kChartBottomMargin = 40;
+inline constexpr int kChartInset = 6;
+inline constexpr int kChartYTickSpacing = 30;
+
 // Values of this size or more mark a missing measurement.
 inline constexpr double kMissingValue = 100.0;
 // Scroll bar of a chart: positions 0 to kScrollUnits - 1 across the data range.
@@ -111,9 +121,17 @@ class CLightCurvePane : public view::CView {
   void ReceiveEvent(vcore::TEvent& event) override;
   void NewRect(const vcom::CRect& rect) override;
   void PaintView(vgr::CDeviceContext& dc) override;
+  // Saves the chart drawn at width x height with a title (empty: none) as an
+  // SVG document or an image file. Failures are shown in an "Error" box;
+  // nothing is left at path unless the whole file was written.
+  virtual bool ExportSVG(const char* path, int width, int height, const char* title);
+  virtual bool ExportImage(const char* path, int width, int height, const char* title, vimage::TImageFormat format);
   // Draws the chart at width x height into image (export, batch plots); the
   // pane's own size and layout are restored afterwards.
-  virtual bool ExportImage(int width, int height, vimage::CImage& image);
+  bool ExportImage(int width, int height, vimage::CImage& image) { return DrawImage(width, height, "", image); }
+  bool DrawImage(int width, int height, const char* title, vimage::CImage& image);
+  // The SVG document of the chart at width x height, in memory.
+  bool DrawSVG(int width, int height, const char* title, std::string& document);
   // Frees points, markers, pixel arrays and ticks: axes only.
   virtual void ClearCurve();
   // Data, value and visible ranges from the points, then the layout.
@@ -152,7 +170,10 @@ class CLightCurvePane : public view::CView {
   void SetShowTime(bool on) { showTime = on; }
   void SetZeroLine(bool on) { zeroLine = on; }
   // Point radius and x label spacing at 96 dpi (ETV and prediction charts).
-  void SetPointRadius96(int radius) { pointRadius96 = radius; }
+  void SetPointRadius96(int r) {
+    pointRadius96 = r;
+    radius = vcore::ScaleH(r);
+  }
   void SetLabelSpacing96(int spacing) { labelSpacing96 = spacing; }
 
   const std::vector<TChartPoint>& Points() const { return points; }
@@ -162,6 +183,7 @@ class CLightCurvePane : public view::CView {
   const std::vector<TTick>& XTicks() const { return xTicks; }
   const std::vector<TTick>& YTicks() const { return yTicks; }
   int YDecimals() const { return yDecimals; }
+  const std::string& Title() const { return title; }
   double DataMin() const { return dataMin; }
   double DataMax() const { return dataMax; }
   double VisibleMin() const { return visibleMin; }
@@ -182,6 +204,16 @@ class CLightCurvePane : public view::CView {
  protected:
   // The base drawing; subclasses add their curve after it.
   void PaintChart(vgr::CDeviceContext& dc);
+  void PaintAxes(vgr::CDeviceContext& dc);
+  void PaintMarkers(vgr::CDeviceContext& dc);
+  void PaintTitle(vgr::CDeviceContext& dc);
+  void LayoutXTicks(double span);
+  void LayoutYTicks();
+  // Re-lays the chart out for a view of width x height with a title (export)
+  // and back; returns the size laid out before.
+  void LayoutForExport(int width, int height, const char* title, int& oldWidth, int& oldHeight);
+  void RestoreAfterExport(int oldWidth, int oldHeight);
+  void UpdateScrollBar();
   bool PlotTooSmall() const { return 2 * inset >= plot.width || 2 * inset >= plot.height; }
   void Repaint();
 
@@ -199,14 +231,12 @@ class CLightCurvePane : public view::CView {
   int radius = 2;                          // point radius in pixels
   bool hasMargins = true;                  // false when the plot takes the whole view
 
+  int viewWidth = 0, viewHeight = 0;       // size of the view laid out for
+  int labelSpacing96 = 80;
+
  private:
   void ComputeRects(int width, int height);
-  void LayoutXTicks(double span);
-  void LayoutYTicks();
   void LayoutPoints(bool keepSelection);
-  void UpdateScrollBar();
-  void PaintAxes(vgr::CDeviceContext& dc);
-  void PaintMarkers(vgr::CDeviceContext& dc);
   void PaintPoints(vgr::CDeviceContext& dc);
   bool MarkerShown(TMarkerKind kind) const;
 
@@ -216,8 +246,6 @@ class CLightCurvePane : public view::CView {
   bool showErrors = true, showMinima = true, showNow = true, showTime = true, zeroLine = false;
   int zeroY = -1;                          // pixel row of value 0 (zero line)
   int pointRadius96 = 2;
-  int labelSpacing96 = 80;
-  int viewWidth = 0, viewHeight = 0;       // size of the view laid out for
   bool dragging = false;                   // left button held over the chart
   int dragX = 0;                           // last mouse column while dragging
 };

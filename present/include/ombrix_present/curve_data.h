@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include <ombrix_field/filters.h>
 #include <ombrix_field/object.h>
 
 #include "ombrix_present/chart_pane.h"
+#include "ombrix_present/prediction.h"
 
 namespace ombrix_lc {
 
@@ -43,6 +45,10 @@ struct TBuildRequest {
   TDisplayOptions options;
   const CSeriesTreeElem* selected = nullptr;           // series selected in the list
   bool keepZoom = false;
+  // The Prediction: site and limits, start (Julian date, 0: now) and length.
+  TPredictionSite site;
+  double predictionStart = 0.0;
+  double predictionDays = 1.0;
 };
 
 // A series takes part when it is enabled and holds points.
@@ -62,6 +68,19 @@ void ShowPhasedCurve(CLightCurveFitPane& chart, const TBuildRequest& request, TC
 // The selected series and its mirror image about the middle of [t1, t2].
 void ShowMinimumMirror(CLightCurvePane& chart, const TBuildRequest& request, double t1, double t2);
 
+// O-C of a minimum at time t for epoch m0 and period (non-zero): a
+// secondary minimum is counted from m0 + period/2, the epoch is rounded to
+// the nearest integer with halves away from zero.
+double ObservedMinusComputed(double t, ombrix_data::TMinimumType type, double m0, double period);
+// The ETV Diagram: O-C of every enabled minimum of the enabled series,
+// coloured by type. A period of 0 leaves an empty chart with its axes.
+void ShowETV(CLightCurvePane& chart, const TBuildRequest& request);
+
+// The Prediction of object (null: none) over [start, end] seen from site:
+// its ephemeris, the model when its fit is defined and its position.
+void ShowPrediction(CPredictionPane& chart, const ombrix_data::CObjectListElem* object, const TPredictionSite& site,
+                    double start, double end);
+
 // Phase of time t in the window that starts h periods before m0:
 // in [-h, 1 - h].
 double PhaseInWindow(double t, double m0, double period, double h);
@@ -80,6 +99,9 @@ void MirrorWindow(double first, double last, int position, double& t1, double& t
 // through the panes the object pane uses (the Minimum Mirror shows the
 // request's selected series over its whole span). False with a one-line
 // reason in `why` for tabs without a chart here or a failed drawing.
+// The chart of tab `tab` built for the request in a pane of its kind, or
+// null with a one-line reason in `why` for tabs without a chart here.
+std::unique_ptr<CLightCurvePane> BuildChartTab(int tab, const TBuildRequest& request, std::string& why);
 bool DrawChartTab(int tab, const TBuildRequest& request, int width, int height, vimage::CImage& image,
                   std::string& why);
 

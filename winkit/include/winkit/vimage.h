@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace vimage {
@@ -49,6 +50,14 @@ class CImage {
   int sourceBits_ = 32;         // depth of the file read
   std::vector<byte> pixels_;    // width * height * 4 bytes
 };
+
+// Draws an SVG document (UTF-8 text) into image at the document's own size
+// on white. False with a short reason when the text is not well-formed XML
+// or the renderer cannot read it as SVG.
+bool RenderSVG(const std::string& document, CImage& image, std::string& error);
+// True when text is well-formed XML; otherwise the reader's message with
+// its line.
+bool IsWellFormedXML(const std::string& text, std::string& error);
 
 // The format named by a file name's extension (case ignored): png, jpg/jpeg,
 // bmp, tif/tiff, gif. Returns false for any other or a missing extension.

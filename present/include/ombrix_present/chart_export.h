@@ -1,0 +1,49 @@
+// Saving a chart as an image or an SVG document: the size dialog, the
+// choice of the file and format, and the error boxes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <winkit/vcont.h>
+#include <winkit/vimage.h>
+#include <winkit/vwin.h>
+
+#include "ombrix_present/chart_pane.h"
+
+namespace ombrix_lc {
+
+// Sizes the dialog accepts, pixels a side.
+inline constexpr int kExportMinSide = 8;
+inline constexpr int kExportMaxSide = 8192;
+inline constexpr int kExportTitleHigh = 127;
+
+// "Choose dimensions of exported ...": width and depth, and a title that is
+// used when "Include title string" is ticked.
+class CGetWDDialog : public vwin::COKCancelDialog {
+ public:
+  bool Init(const char* caption, int width, int depth, const char* title);
+  void Done() override;
+  int WidthValue() const { return static_cast<int>(width.Value()); }
+  int DepthValue() const { return static_cast<int>(depth.Value()); }
+  // The title box's text when the box is ticked, else empty.
+  std::string ChosenTitle() const;
+
+  vcont::CStaticText widthLabel, depthLabel, titleLabel;
+  vcont::CIntegerCountBox width, depth;
+  vcont::CCheckBox includeTitle;
+  vcont::CEditBox title;
+};
+
+// What the export commands keep in the settings.
+struct TChartExportSettings {
+  std::int32_t width = 1024, depth = 768;
+  std::string lastImagePath, lastSVGPath;
+};
+
+// "As Bitmap..." (svg false) and "As SVG..." for chart, null when the active
+// tab holds none. objectName fills the title box. False when nothing was
+// saved (no chart, cancelled, refused or failed).
+bool RunChartExport(CLightCurvePane* chart, bool svg, const char* objectName, TChartExportSettings& settings);
+
+}  // namespace ombrix_lc

@@ -71,6 +71,10 @@ bool DeliverKey(view::CView* v, QKeyEvent* e, bool press) {
   ev.kind = press ? vcore::evKeyDown : vcore::evKeyUp;
   ev.code = KeyFromQt(e->key());
   ev.modifiers = ModifiersFromQt(e->modifiers());
+  // The typed character, apart from the key code: "!" and PgUp share a key
+  // code, and only the character tells a text view what to insert.
+  const QString text = e->text();
+  if (press && !text.isEmpty() && text[0].unicode() >= 32 && text[0].unicode() != 127) ev.data = text[0].unicode();
   v->Dispatch(ev);
   return ev.stopped;
 }

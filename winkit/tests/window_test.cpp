@@ -215,6 +215,26 @@ TEST_F(WindowTest, ViewReceivesPaintResizeMouseWheelAndKeys) {
   EXPECT_EQ(chart.lastSize.height, 120);
 }
 
+TEST_F(WindowTest, KeyDownCarriesTheTypedCharacterApartFromTheKeyCode) {
+  ChartView& chart = win.chart;
+  QWidget* w = chart.Peer();
+  QKeyEvent exclamation(QEvent::KeyPress, Qt::Key_Exclam, Qt::ShiftModifier, "!");
+  QApplication::sendEvent(w, &exclamation);
+  QKeyEvent pageUp(QEvent::KeyPress, Qt::Key_PageUp, Qt::NoModifier);
+  QApplication::sendEvent(w, &pageUp);
+  QKeyEvent ctrlC(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, QString(QChar(3)));
+  QApplication::sendEvent(w, &ctrlC);
+  QKeyEvent eAcute(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QString(QChar(0xE9)));
+  QApplication::sendEvent(w, &eAcute);
+  ASSERT_EQ(chart.events.size(), 4u);
+  // Both arrive with one key code; only the character tells them apart.
+  EXPECT_EQ(chart.events[0].code, chart.events[1].code);
+  EXPECT_EQ(chart.events[0].data, '!');
+  EXPECT_EQ(chart.events[1].data, 0);
+  EXPECT_EQ(chart.events[2].data, 0);  // control characters are no text
+  EXPECT_EQ(chart.events[3].data, 0xE9);
+}
+
 // A list with one selection leaves Ctrl+A to the window's accelerators; a
 // list with many selections keeps it to select every item.
 TEST_F(WindowTest, SelectAllKeyReachesTheWindowFromSingleSelectionLists) {

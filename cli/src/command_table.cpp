@@ -17,6 +17,7 @@ extern const TCliCommand FitCommand;
 extern const TCliCommand MinimumCommand;
 extern const TCliCommand FrequencyCommand;
 extern const TCliCommand PeriodMinimaCommand;
+extern const TCliCommand RepoCommand;
 
 namespace {
 
@@ -30,6 +31,7 @@ const TCliCommand* const kCommands[] = {
     &MinimumCommand,
     &FrequencyCommand,
     &PeriodMinimaCommand,
+    &RepoCommand,
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "ombrix_app/dialog_user_io.h"
 #include "ombrix_app/pane.h"
+#include "ombrix_app/repository.h"
 #include "ombrix_app/settings.h"
 
 namespace ombrix_app {
@@ -74,6 +75,7 @@ class COmbrix : public vwin::CWindow {
   vcont::CComboBox variabilityTypes;
   view::CAccelerators accelerators;
   COmbrixPane pane;  // object, series and minima lists and the tabs; owns the field
+  CRepositoryLink repository{*this};  // repository commands and client; goes before the field
 
  private:
   void BuildMenuBar();

@@ -1,0 +1,274 @@
+// The repository dialogs, commands and worker glue of the main window.
+#include "ombrix_app/repository.h"
+
+#include <ombrix_field/object.h>
+#include <runbase/fixed_text.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "dialog_layout.h"
+#include "ombrix_app/commands.h"
+#include "ombrix_app/ombrix.h"
+
+namespace ombrix_app {
+
+namespace {
+
+using namespace layout;
+
+constexpr int kWidth = 400;
+constexpr int kHeight = 230;
+constexpr int kLineHeight = 18;
+constexpr int kLabelWidth = 150;
+
+const char* const kExplanation[4] = {
+    "Web repository can be used to synchronize object parameters,",
+    "including series data. Objects marked as \"Synchronized with Repository\"",
+    "will be uploaded to defined repository and similarly updates from",
+    "other users will be downloaded to the local files.",
+};
+
+// Commands that need a login.
+const std::uint32_t kLoggedInCommands[] = {cmChangePassword,           cmLogout,  cmSyncField, cmRepoAddObjects,
+                                           cmRepoInsertObjects,        cmPublish, cmUnpublish, cmSyncObject,
+                                           cmSelectSeriesByContributor};
+
+vstock::TStockIcon StockIcon(ombrix_web::TMessageIcon icon) {
+  switch (icon) {
+    case ombrix_web::miStop: return vstock::siStop;
+    case ombrix_web::miExclamation: return vstock::siRedExclamation;
+    case ombrix_web::miQuestion: return vstock::siQuestion;
+    default: return vstock::siInformation;
+  }
+}
+
+template <std::size_t N>
+std::string Text(const char (&array)[N]) {
+  return std::string(FixedText::View(N - 1, array));
+}
+
+template <std::size_t N>
+void Store(char (&array)[N], const char* text) {
+  std::memset(array, 0, N);
+  std::memcpy(array, text, std::min(std::strlen(text), N));  // a full array carries no terminator
+}
+
+// One "label: edit box" row of a dialog.
+void Row(vwin::COKCancelDialog& d, vcont::CStaticText& label, vcont::CEditBox& box, int y, const char* text,
+         const char* initial, int maxLength, bool hidden) {
+  label.Init(&d, Box(kGap, y + 3, kLabelWidth, kLineHeight), text);
+  box.Init(&d, Box(kGap + kLabelWidth, y, kWidth - 2 * kGap - kLabelWidth, kRowHeight), 0, initial, maxLength);
+  box.SetPassword(hidden);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- dialogs
+
+bool CWebRepositoryDialog::Init(const TSettings& settings) {
+  if (!InitDialog(*this, "Web repository parameters", kWidth, kHeight)) return false;
+  for (int i = 0; i < 4; ++i)
+    lines[i].Init(this, Box(kGap, kGap + i * kLineHeight, kWidth - 2 * kGap, kLineHeight), kExplanation[i]);
+  int y = kGap + 4 * kLineHeight + kGap;
+  const std::string shown = Text(settings.webRepositoryServer) + Text(settings.webRepositoryPath);
+  Row(*this, urlLabel, url, y, "Web repository URL:", shown.c_str(), static_cast<int>(ombrix_web::kServerHigh), false);
+  y += kRowHeight + 4;
+  Row(*this, userLabel, user, y, "User name:", Text(settings.webRepositoryUser).c_str(), 64, false);
+  y += kRowHeight + 4;
+  encrypted.Init(this, Box(kGap, y, kWidth - 2 * kGap, kRowHeight), 0, "Use encrypted password");
+  encrypted.SetChecked(settings.useEncryptedPassword);
+  y += kRowHeight + 4;
+  Row(*this, passwordLabel, password, y, "Password", "", 64, true);
+  url.SetFocus();
+  return true;
+}
+
+bool EditWebRepository(TSettings& settings) {
+  CWebRepositoryDialog dialog;
+  if (!dialog.Init(settings) || !dialog.Exec()) return false;
+  char url[ombrix_web::kServerHigh + 1] = {}, user[65] = {}, password[65] = {};
+  dialog.url.GetText(ombrix_web::kServerHigh, url);
+  dialog.user.GetText(64, user);
+  dialog.password.GetText(64, password);
+  char host[ombrix_web::kServerHigh + 1], path[ombrix_web::kServerHigh + 1];
+  ombrix_web::SplitRepositoryUrl(url, host, path);
+  Store(settings.webRepositoryServer, host);
+  Store(settings.webRepositoryPath, path);
+  Store(settings.webRepositoryUser, user);
+  settings.useEncryptedPassword = dialog.encrypted.IsChecked();
+  if (password[0] != '\0') Store(settings.webRepositoryPassword, password);
+  return true;
+}
+
+bool CRepositoryPasswordDialog::Init() {
+  if (!InitDialog(*this, "Change repository password", kWidth, 3 * (kRowHeight + 4) + kGap)) return false;
+  Row(*this, currentLabel, current, kGap, "Repository password:", "", 64, true);
+  Row(*this, newLabel, newPassword, kGap + kRowHeight + 4, "New password:", "", 64, true);
+  Row(*this, confirmLabel, confirm, kGap + 2 * (kRowHeight + 4), "Confirm new password:", "", 64, true);
+  current.SetFocus();
+  return true;
+}
+
+bool CRepositoryPasswordDialog::CanOK() {
+  char a[65] = {}, b[65] = {};
+  newPassword.GetText(64, a);
+  confirm.GetText(64, b);
+  if (std::strcmp(a, b) == 0) return true;
+  vdlg::DoMessageBox("Cannot change repository password", "New password differs from confirmation", nullptr, nullptr,
+                     vdlg::mbOK, vstock::siStop);
+  return false;
+}
+
+// ---------------------------------------------------------------- link
+
+CRepositoryLink::CRepositoryLink(COmbrix& window) : window_(window) {}
+
+CRepositoryLink::~CRepositoryLink() {
+  if (worker_.joinable()) worker_.join();
+}
+
+void CRepositoryLink::UpdateMenus() {
+  const bool in = IsLoggedIn();
+  const bool busy = IsBusy();
+  window_.EnableCommand(cmLogin, !in && !busy);
+  window_.EnableCommand(cmDefineRepository, !in && !busy);
+  for (std::uint32_t c : kLoggedInCommands) window_.EnableCommand(c, in && (!busy || c == cmChangePassword));
+}
+
+bool CRepositoryLink::Command(std::uint32_t command) {
+  switch (command) {
+    case cmLogin: Login(); break;
+    case cmChangePassword: ChangePassword(); break;
+    case cmLogout:
+      if (web_) web_->Logout();
+      break;
+    case cmDefineRepository: EditWebRepository(window_.settings); break;
+    case cmPublish: Publish(); break;
+    case cmUnpublish: Unpublish(); break;
+    default: return false;
+  }
+  UpdateMenus();
+  return true;
+}
+
+void CRepositoryLink::Login() {
+  if (!web_) {
+    CreatePeerWindow();
+    web_ = std::make_unique<ombrix_web::CWebInterface>(*this, *this);
+  }
+  const TSettings& s = window_.settings;
+  ombrix_web::TWebConfig& config = web_->config;
+  std::snprintf(config.serverHost, sizeof config.serverHost, "%s", Text(s.webRepositoryServer).c_str());
+  std::snprintf(config.serverPath, sizeof config.serverPath, "%s", Text(s.webRepositoryPath).c_str());
+  config.useEncryptedPassword = s.useEncryptedPassword;
+  config.cacheRoot = Text(s.rootPath);
+  if (!config.cacheRoot.empty() && config.cacheRoot.back() != '/') config.cacheRoot += '/';
+  web_->Login(Text(s.webRepositoryUser).c_str(), Text(s.webRepositoryPassword).c_str());
+}
+
+void CRepositoryLink::ChangePassword() {
+  if (!IsLoggedIn()) return;
+  CRepositoryPasswordDialog dialog;
+  if (!dialog.Init() || !dialog.Exec()) return;
+  char current[65] = {}, fresh[65] = {};
+  dialog.current.GetText(64, current);
+  dialog.newPassword.GetText(64, fresh);
+  if (Text(window_.settings.webRepositoryPassword) != current) {
+    vdlg::DoMessageBox("Cannot change repository password", "Current password does not match", nullptr, nullptr,
+                       vdlg::mbOK, vstock::siStop);
+    return;
+  }
+  web_->ChangePassword(fresh);
+}
+
+bool CRepositoryLink::RequireLogin() {
+  if (IsLoggedIn()) return true;
+  vdlg::DoMessageBox("Web Repository Offline", "Login to some web repository prior",
+                     "to manipulation with shared objects.", nullptr, vdlg::mbOK, vstock::siRedExclamation);
+  return false;
+}
+
+void CRepositoryLink::Publish() {
+  ombrix_data::CObjectListElem* object = window_.pane.SelectedObject();
+  if (!RequireLogin() || !object) return;
+  if (object->token[0] != '\0') {
+    vdlg::DoMessageBox("Selected object already published in repository", "Object Token, generated upon publishing,",
+                       "can be cleard in the Meta Data pane.", nullptr, vdlg::mbOK, vstock::siRedExclamation);
+    return;
+  }
+  char token[ombrix_web::kObjectTokenLength + 1];
+  ombrix_web::NewObjectToken(token);
+  std::memcpy(object->token, token, sizeof object->token);
+  Store(object->publisher, web_->userId);
+  if (!web_->PublishObject(*object, false)) std::memset(object->token, 0, sizeof object->token);
+}
+
+void CRepositoryLink::Unpublish() {
+  ombrix_data::CObjectListElem* object = window_.pane.SelectedObject();
+  if (!RequireLogin() || !object) return;
+  if (object->token[0] == '\0') {
+    vdlg::DoMessageBox("Object not published in repository", "Cannot unpublish object, which is not published.",
+                       nullptr, nullptr, vdlg::mbOK, vstock::siRedExclamation);
+    return;
+  }
+  if (Text(object->publisher) != web_->userId) {
+    vdlg::DoMessageBox("Object published by soneone else.", "Cannot unpublish object published by another user.",
+                       nullptr, nullptr, vdlg::mbOK, vstock::siRedExclamation);
+    return;
+  }
+  if (vdlg::DoMessageBox("WARNING: unpublish object", "Unpublished object will be removed from the Web Repository.",
+                         "Removing object also deletes all data series, including contributors' ones.",
+                         "Are you sure you want to continue?", vdlg::mbYesNo, vstock::siQuestion) != vdlg::mrYes)
+    return;
+  web_->UnpublishObject(*object);
+}
+
+ombrix_data::CObjectListElem* CRepositoryLink::RequestObject() const {
+  if (!web_) return nullptr;
+  for (ombrix_data::CObjectListElem* o = window_.pane.field.First(); o; o = ombrix_data::CField::Next(o))
+    if (Text(o->token) == web_->objectToken) return o;
+  return nullptr;
+}
+
+void CRepositoryLink::ClearRequestToken() {
+  if (ombrix_data::CObjectListElem* object = RequestObject()) std::memset(object->token, 0, sizeof object->token);
+}
+
+void CRepositoryLink::ShowMessage(const char* caption, const char* line1, const char* line2,
+                                  ombrix_web::TMessageIcon icon) {
+  vdlg::DoMessageBox(caption, line1, line2, nullptr, vdlg::mbOK, StockIcon(icon));
+}
+
+void CRepositoryLink::Notify(int, int code) {
+  switch (code) {
+    case ombrix_web::ncPublishFailed:
+    case ombrix_web::ncUnpublishOk: ClearRequestToken(); [[fallthrough]];
+    case ombrix_web::ncPublishOk: window_.Command(cmFieldChanged); break;
+    default: break;
+  }
+  UpdateMenus();
+}
+
+void CRepositoryLink::Start(ombrix_web::CWebInterface& client) {
+  if (worker_.joinable()) worker_.join();  // the previous request has ended: its message arrived
+  const vcore::THandle window = Handle();
+  // The worker reads only the request and writes only the response; the
+  // result travels in the message.
+  worker_ = std::thread([&client, window] {
+    const ombrix_web::THttpResult result = ombrix_web::RunHttpRequest(client.request, client.response);
+    vcore::PostMessageA(window, kRepositoryRequestDone, result);
+  });
+  UpdateMenus();
+}
+
+int64_t CRepositoryLink::ReceiveMsg(uint32_t msg, uint64_t wParam, int64_t lParam) {
+  if (msg != kRepositoryRequestDone) return view::CEventHandler::ReceiveMsg(msg, wParam, lParam);
+  if (worker_.joinable()) worker_.join();
+  if (web_) web_->Complete(static_cast<ombrix_web::THttpResult>(wParam));
+  UpdateMenus();
+  return 0;
+}
+
+}  // namespace ombrix_app

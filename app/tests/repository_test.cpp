@@ -1,0 +1,256 @@
+// The repository dialogs, menu states and commands of the main window,
+// against a small stand-in server on 127.0.0.1; every message through the
+// scripted dialogs.
+#include "ombrix_app/repository.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "ombrix_app/commands.h"
+#include "pane_fixture.h"
+
+using namespace ombrix_app;
+
+namespace {
+
+// Answers each request path with a canned JSON body (204 for logout).
+class CStandIn {
+ public:
+  CStandIn() {
+    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(listener_, 16);
+    socklen_t size = sizeof address;
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~CStandIn() {
+    stop_ = true;
+    shutdown(listener_, SHUT_RDWR);
+    close(listener_);
+    thread_.join();
+  }
+  void Set(const std::string& path, const std::string& body) {
+    std::lock_guard lock(mutex_);
+    bodies_[path] = body;
+  }
+  int Port() const { return port_; }
+
+ private:
+  void Serve() {
+    while (!stop_) {
+      const int client = accept(listener_, nullptr, nullptr);
+      if (client < 0) return;
+      std::string request;
+      char buffer[4096];
+      std::size_t expected = std::string::npos;
+      while (request.size() < expected) {
+        const ssize_t n = read(client, buffer, sizeof buffer);
+        if (n <= 0) break;
+        request.append(buffer, static_cast<std::size_t>(n));
+        const std::size_t end = request.find("\r\n\r\n");
+        if (end != std::string::npos && expected == std::string::npos) {
+          const std::size_t length = request.find("Content-Length: ");
+          expected = end + 4 + (length < end ? std::stoul(request.substr(length + 16)) : 0);
+        }
+      }
+      const std::string path =
+          request.substr(request.find(' ') + 1, request.find(' ', request.find(' ') + 1) - request.find(' ') - 1);
+      std::string body;
+      {
+        std::lock_guard lock(mutex_);
+        body = bodies_[path];
+      }
+      const bool none = path.find("logout") != std::string::npos;
+      const std::string answer =
+          std::string(none ? "HTTP/1.1 204 No Content\r\n" : "HTTP/1.1 200 OK\r\n") +
+          "Content-Type: application/json\r\nConnection: close\r\nContent-Length: " + std::to_string(body.size()) +
+          "\r\n\r\n" + body;
+      write(client, answer.data(), answer.size());
+      close(client);
+    }
+  }
+
+  int listener_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+  std::mutex mutex_;
+  std::map<std::string, std::string> bodies_;
+};
+
+class RepositoryWindowTest : public PaneTest {
+ protected:
+  void Configure(int port) {
+    std::snprintf(window.settings.webRepositoryServer, sizeof window.settings.webRepositoryServer, "127.0.0.1:%d",
+                  port);
+    std::strcpy(window.settings.webRepositoryPath, "/r/");
+    std::strcpy(window.settings.webRepositoryUser, "me");
+    std::strcpy(window.settings.webRepositoryPassword, "pw");
+  }
+  // Runs a command and processes events until its request has ended.
+  void RunCommand(std::uint32_t command) {
+    window.Command(command);
+    WaitForRequest();
+  }
+  void WaitForRequest() {
+    for (int i = 0; i < 2000 && window.repository.IsBusy(); ++i) {
+      QApplication::processEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(window.repository.IsBusy());
+  }
+  bool Enabled(std::uint32_t command) { return window.menuBar.IsEnabled(command); }
+};
+
+TEST_F(RepositoryWindowTest, ParametersDialogSplitsTheUrl) {
+  std::strcpy(window.settings.webRepositoryPassword, "old");
+  dialogs.AnswerOK([](vwin::COKCancelDialog& d) {
+    auto& w = static_cast<CWebRepositoryDialog&>(d);
+    EXPECT_EQ(w.password.Text(), "");
+    w.url.SetText("http://repo.example.org/group");
+    w.user.SetText("anna");
+    w.encrypted.SetChecked(false);
+  });
+  window.Command(cmDefineRepository);
+  EXPECT_STREQ(window.settings.webRepositoryServer, "repo.example.org");
+  EXPECT_STREQ(window.settings.webRepositoryPath, "/group/");
+  EXPECT_STREQ(window.settings.webRepositoryUser, "anna");
+  EXPECT_FALSE(window.settings.useEncryptedPassword);
+  EXPECT_STREQ(window.settings.webRepositoryPassword, "old");  // an empty field keeps it
+  EXPECT_EQ(dialogs.Transcript(),
+            "[dialog] Web repository parameters\n"
+            "Web repository can be used to synchronize object parameters,\n"
+            "including series data. Objects marked as \"Synchronized with Repository\"\n"
+            "will be uploaded to defined repository and similarly updates from\n"
+            "other users will be downloaded to the local files.\n"
+            "Web repository URL:\nUser name:\nPassword\n");
+
+  dialogs.Clear();
+  dialogs.AnswerOK([](vwin::COKCancelDialog& d) {
+    auto& w = static_cast<CWebRepositoryDialog&>(d);
+    EXPECT_EQ(w.url.Text(), "repo.example.org/group/");
+    w.url.SetText("https://secure.example.org");
+    w.password.SetText("new");
+  });
+  window.Command(cmDefineRepository);
+  EXPECT_STREQ(window.settings.webRepositoryServer, "https://secure.example.org");
+  EXPECT_STREQ(window.settings.webRepositoryPath, "/");
+  EXPECT_STREQ(window.settings.webRepositoryPassword, "new");
+}
+
+TEST_F(RepositoryWindowTest, UnreachableServerAndOfflineCommands) {
+  {
+    CStandIn gone;
+    Configure(gone.Port());
+  }  // nothing listens there any more
+  EXPECT_TRUE(Enabled(cmLogin));
+  EXPECT_FALSE(Enabled(cmLogout));
+  window.Command(cmLogin);
+  if (window.repository.IsBusy()) {  // BUSY: only the password change stays
+    EXPECT_FALSE(Enabled(cmLogin));
+    EXPECT_FALSE(Enabled(cmDefineRepository));
+  }
+  WaitForRequest();
+  EXPECT_EQ(dialogs.Transcript(),
+            "[message] Cannot Reach Web Repository\nRepository server not accessible.\nTry again later.\n");
+  EXPECT_TRUE(Enabled(cmLogin));
+  EXPECT_FALSE(Enabled(cmPublish));
+
+  dialogs.Clear();
+  AddObject("V1 Cyg");
+  window.pane.FieldReplaced();
+  window.pane.SelectObject(0);
+  window.Command(cmPublish);
+  EXPECT_EQ(
+      dialogs.Transcript(),
+      "[message] Web Repository Offline\nLogin to some web repository prior\nto manipulation with shared objects.\n");
+}
+
+TEST_F(RepositoryWindowTest, LoginPublishUnpublishLogout) {
+  CStandIn server;
+  Configure(server.Port());
+  server.Set("/r/api/v1/login", R"({"status":"ok","user_token":"T","user_id":"me","user_name":"Me","access":"all"})");
+  RunCommand(cmLogin);
+  EXPECT_EQ(dialogs.Transcript(), "");
+  EXPECT_FALSE(Enabled(cmLogin));
+  EXPECT_FALSE(Enabled(cmDefineRepository));
+  for (std::uint32_t c : {cmChangePassword, cmLogout, cmPublish, cmUnpublish}) EXPECT_TRUE(Enabled(c)) << c;
+
+  auto* object = AddObject("V1 Cyg");
+  window.pane.FieldReplaced();
+  window.pane.SelectObject(0);
+  server.Set("/r/api/v1/publish_object", R"({"status":"fail","error":"full"})");
+  RunCommand(cmPublish);
+  EXPECT_EQ(object->token[0], '\0');  // a refused publication takes the token back
+  server.Set("/r/api/v1/publish_object", R"({"status":"ok"})");
+  RunCommand(cmPublish);
+  EXPECT_EQ(std::strlen(std::string(object->token, 16).c_str()), 16u);
+  EXPECT_STREQ(object->publisher, "me");
+  EXPECT_TRUE(window.modified);
+  window.Command(cmPublish);
+  EXPECT_EQ(dialogs.Transcript(),
+            "[message] Web Repository Communication Error\nRequest failed:\nfull\n"
+            "[message] Web Repository command processed.\nObject published to repository.\n"
+            "[message] Selected object already published in repository\nObject Token, generated upon publishing,\n"
+            "can be cleard in the Meta Data pane.\n");
+
+  dialogs.Clear();
+  std::strcpy(object->publisher, "else");
+  window.Command(cmUnpublish);
+  std::strcpy(object->publisher, "me");
+  dialogs.AnswerButton(vdlg::mrNo);
+  window.Command(cmUnpublish);
+  server.Set("/r/api/v1/unpublish_object", R"({"status":"ok"})");
+  dialogs.AnswerButton(vdlg::mrYes);
+  RunCommand(cmUnpublish);
+  EXPECT_EQ(object->token[0], '\0');
+  window.Command(cmUnpublish);
+  EXPECT_EQ(dialogs.Transcript(),
+            "[message] Object published by soneone else.\nCannot unpublish object published by another user.\n"
+            "[message] WARNING: unpublish object\nUnpublished object will be removed from the Web Repository.\n"
+            "Removing object also deletes all data series, including contributors' ones.\n"
+            "Are you sure you want to continue?\n"
+            "[message] WARNING: unpublish object\nUnpublished object will be removed from the Web Repository.\n"
+            "Removing object also deletes all data series, including contributors' ones.\n"
+            "Are you sure you want to continue?\n"
+            "[message] Web Repository command processed.\nObject removed from repository.\n"
+            "[message] Object not published in repository\nCannot unpublish object, which is not published.\n");
+
+  dialogs.Clear();
+  dialogs.AnswerOK([](vwin::COKCancelDialog& d) {
+    auto& p = static_cast<CRepositoryPasswordDialog&>(d);
+    p.current.SetText("pw");
+    p.newPassword.SetText("a");
+    p.confirm.SetText("b");
+  });
+  dialogs.AnswerButton(vdlg::mrOK);
+  dialogs.AnswerOK([](vwin::COKCancelDialog& d) { static_cast<CRepositoryPasswordDialog&>(d).confirm.SetText("a"); });
+  server.Set("/r/api/v1/change_password", R"({"status":"fail","error":"weak"})");
+  RunCommand(cmChangePassword);
+  EXPECT_EQ(dialogs.Transcript(),
+            "[dialog] Change repository password\nRepository password:\nNew password:\nConfirm new password:\n"
+            "[message] Cannot change repository password\nNew password differs from confirmation\n"
+            "[dialog] Change repository password\nRepository password:\nNew password:\nConfirm new password:\n"
+            "[message] Change Repository Password Failed\nweak\n");
+  EXPECT_TRUE(Enabled(cmLogin));  // a refused change logs out locally
+
+  RunCommand(cmLogin);
+  RunCommand(cmLogout);
+  EXPECT_TRUE(Enabled(cmLogin));
+  EXPECT_FALSE(Enabled(cmLogout));
+}
+
+}  // namespace

@@ -114,10 +114,8 @@ void CObjectControls::ShowObject(ombrix_data::CObjectListElem* shown) {
   object = shown;
   series = nullptr;  // a series of the previous object
   showing = true;
-  periodBox.Clear();
+  ShowPeriods();
   if (object) {
-    for (const vlist::CListElem* e = object->periods.first; e; e = e->next)
-      periodBox.AddItem(NumberText(static_cast<const ombrix_data::CPeriodListElem*>(e)->period, 7).c_str());
     periodRange.SetText(NumberText(object->periodAmplitude, 4).c_str());
     offsetRange.SetText(NumberText(object->offsetAmplitude, 4).c_str());
     offsetLabel.SetText(object->fluxFlag ? "Series multiply [Flux]:" : "Series offset [Mag]:");
@@ -130,6 +128,18 @@ void CObjectControls::ShowObject(ombrix_data::CObjectListElem* shown) {
                                                              &restorePeriod})
     v->SetEnabled(object != nullptr);
   ShowSeries(nullptr);
+}
+
+void CObjectControls::ShowPeriods() {
+  const bool was = showing;
+  showing = true;
+  periodBox.Clear();
+  if (object)
+    for (const vlist::CListElem* e = object->periods.first; e; e = e->next)
+      periodBox.AddItem(NumberText(static_cast<const ombrix_data::CPeriodListElem*>(e)->period, 7).c_str());
+  // Clearing the list empties the box: the period shows again.
+  periodBox.SetText(object ? NumberText(object->period, 7).c_str() : "");
+  showing = was;
 }
 
 void CObjectControls::ShowNumbers() {

@@ -8,6 +8,7 @@
 #include <runbase/str.h>
 
 #include "chart_export_commands.h"
+#include "ombrix_app/period_commands.h"
 #include "ombrix_app/commands.h"
 #include "ombrix_app/shell_dialogs.h"
 
@@ -38,11 +39,6 @@ const TToggle kToggles[] = {
 // Commands that work only on the minima list while it is shown.
 const std::uint32_t kMinimaListCommands[] = {cmSelectAllMinima, cmDeselectAllMinima, cmMinimumParameters,
                                              cmRemoveMinimum};
-
-// Off while no repository session is open.
-const std::uint32_t kLoggedInCommands[] = {cmChangePassword, cmLogout,  cmSyncField, cmRepoAddObjects,
-                                           cmRepoInsertObjects, cmPublish, cmUnpublish, cmSyncObject,
-                                           cmSelectSeriesByContributor};
 
 struct TAccelerator {
   std::uint32_t key, modifiers, command;
@@ -181,11 +177,7 @@ void COmbrix::SetMenuChecks() {
   dateTimePicker.SetEnabled(false);
 }
 
-void COmbrix::SetLoggedOutState() {
-  EnableCommand(cmLogin, true);
-  EnableCommand(cmDefineRepository, true);
-  for (std::uint32_t c : kLoggedInCommands) EnableCommand(c, false);
-}
+void COmbrix::SetLoggedOutState() { repository.UpdateMenus(); }
 
 void COmbrix::UpdateTitle() {
   std::string title = "OMBRIX - ";
@@ -268,6 +260,7 @@ void COmbrix::NewRect(const vcom::CRect& rect) {
 }
 
 void COmbrix::Command(std::uint32_t command) {
+  if (repository.Command(command)) return;
   if (pane.Command(command)) return;
   if (Toggle(command)) {
     pane.ShowActiveChart(false);
@@ -316,6 +309,10 @@ void COmbrix::Command(std::uint32_t command) {
     case cmExportChartImage:
     case cmExportChartSVG:
       ExportActiveChart(*this, command == cmExportChartSVG);
+      break;
+    case cmFindPeriodsMinima:
+    case cmFindPeriodsFrequency:
+      RunPeriodCommand(*this, command);
       break;
     case cmFilterTable:
       // Series lines show filter names only for filters with a colour.

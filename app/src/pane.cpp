@@ -148,6 +148,11 @@ void COmbrixPane::ReceiveEvent(vcore::TEvent& event) {
       FillMinimaList();
       controls.ShowNumbers();
       ReportChanged();
+    } else if (event.code == kFitEditedId) {
+      ReportChanged();
+    } else if (event.code == kMinimumEditedId) {
+      FillMinimaList();
+      ReportChanged();
     } else if (event.code == ombrix_lc::kPredictionSettingsId) {
       if (owner) StorePredictionSettings(predictionPage, owner->settings);
     } else if (event.code == kControlsChangedId) {
@@ -173,8 +178,14 @@ void COmbrixPane::ReceiveEvent(vcore::TEvent& event) {
     case vcore::vkF4: StepObject(1); break;
     case vcore::vkF5: StepSeries(-1); break;
     case vcore::vkF6: StepSeries(1); break;
-    case vcore::vkF9: mirrorPage.ToggleFreezeMinimum(); break;
-    case vcore::vkF10: mirrorPage.ToggleFreezeError(); break;
+    case vcore::vkF9:
+      if (ActiveTab() == ombrix_lc::ctMinimumFit) minimumPage.ToggleFreezeMinimum();
+      else mirrorPage.ToggleFreezeMinimum();
+      break;
+    case vcore::vkF10:
+      if (ActiveTab() == ombrix_lc::ctMinimumFit) minimumPage.ToggleFreezeError();
+      else mirrorPage.ToggleFreezeError();
+      break;
     default: return;
   }
   StopEvent(event);
@@ -214,6 +225,7 @@ ombrix_lc::CChartPage* COmbrixPane::ChartPage(int tab) {
     case ombrix_lc::ctPhasedCurve: return &phasedPage;
     case ombrix_lc::ctPhasedCurveFit: return &phasedFitPage;
     case ombrix_lc::ctMinimumMirror: return &mirrorPage;
+    case ombrix_lc::ctMinimumFit: return &minimumPage;
     case ombrix_lc::ctETV: return &etvPage;
     case ombrix_lc::ctPrediction: return &predictionPage;
     default: return nullptr;
@@ -248,9 +260,10 @@ void COmbrixPane::ShowActiveChart(bool keepZoom) {
     case ombrix_lc::ctCompressedSeries: ombrix_lc::ShowCompressedSeries(compressedPage.Chart(), r); break;
     case ombrix_lc::ctPhasedCurve: ombrix_lc::ShowPhasedCurve(*phasedPage.PhasedChart(), r, ombrix_lc::ctPhasedCurve); break;
     case ombrix_lc::ctPhasedCurveFit:
-      ombrix_lc::ShowPhasedCurve(*phasedFitPage.PhasedChart(), r, ombrix_lc::ctPhasedCurveFit);
+      phasedFitPage.Show(r);
       break;
     case ombrix_lc::ctMinimumMirror: mirrorPage.Show(r); break;
+    case ombrix_lc::ctMinimumFit: minimumPage.Show(r); break;
     case ombrix_lc::ctETV: ombrix_lc::ShowETV(etvPage.Chart(), r); break;
     case ombrix_lc::ctPrediction: predictionPage.Show(selected); break;
     default: break;
@@ -310,6 +323,8 @@ void COmbrixPane::ForgetShownData() {
   controls.ShowObject(nullptr);
   for (int tab : kChartTabs) ChartPage(tab)->Chart().ClearCurve();
   mirrorPage.Show(ombrix_lc::TBuildRequest{});
+  phasedFitPage.Show(ombrix_lc::TBuildRequest{});
+  minimumPage.Show(ombrix_lc::TBuildRequest{});
   predictionPage.Show(nullptr);
 }
 

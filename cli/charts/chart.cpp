@@ -50,7 +50,7 @@ bool ParseSize(std::string_view text, int& width, int& height, std::ostream& err
   return true;
 }
 
-// The first series the charts show; the Minimum Mirror needs one.
+// The first series the charts show; the Minimum Mirror and Minimum Fit need one.
 const ombrix_data::CSeriesTreeElem* FirstTakingPart(const ombrix_data::CObjectListElem& object) {
   for (ombrix_data::CSeriesTreeElem* s = object.FirstSeries(); s; s = object.NextSeries(s))
     if (ombrix_lc::TakesPart(*s)) return s;
@@ -209,13 +209,14 @@ extern const TCliCommand ChartCommand = {
     "object pane shows it, into a PNG picture or an SVG document of W x H\n"
     "pixels (default 1200x800, 100 to 10000 a side): 1 Time Series, 2 Compressed\n"
     "Series, 3 Phased Curve, 4 Phased Curve Fit (one cycle with the stored fit),\n"
-    "5 Minimum Mirror (series K over its whole span), 7 ETV Diagram (O-C of the\n"
+    "5 Minimum Mirror (series K over its whole span), 6 Minimum Fit (series K,\n"
+    "the fit window over its whole span), 7 ETV Diagram (O-C of the\n"
     "enabled minima), 11 Prediction (the model over D days from the Julian date\n"
     "JD, default 1 day from now, with the altitudes of the object and the Sun\n"
     "and the twilight seen from latitude LAT and east longitude LON in degrees;\n"
     "without --site no altitudes). Series are coloured by the built-in filter\n"
     "table. --series K (from 1, in the object's series order) chooses the series\n"
-    "of tab 5; without it the first enabled series with points is used. --title\n"
+    "of tabs 5 and 6; without it the first enabled series with points is used. --title\n"
     "T draws T above the chart. An existing output file is replaced only when\n"
     "the new one is written whole.\n"
     "\n" OMBRIX_CLI_OBJECT_HELP

@@ -674,12 +674,65 @@ void CLightCurveFitPane::PaintView(vgr::CDeviceContext& dc) {
 
 // ------------------------------------------------------------ minimum fit
 
-void CMinimumFitPane::PaintView(vgr::CDeviceContext& dc) { PaintChart(dc); }
+void CMinimumFitPane::PaintView(vgr::CDeviceContext& dc) {
+  PaintChart(dc);
+  if (curveX.size() < 2) return;
+  const vgr::TGContext start = dc.GetGContext();
+  dc.SetClip(plot.x, plot.y, plot.width + 1, plot.height + 1);
+  dc.SetGCInkWidth(2);
+  dc.SetGCInkColor(kModelColour);
+  dc.PolyLine(static_cast<int>(curveX.size()), curveX.data(), curveY.data());
+  dc.ClearClip();
+  dc.SetGContext(start);
+}
 
-void CMinimumFitPane::ClearCurve() { CLightCurvePane::ClearCurve(); }
+void CMinimumFitPane::ClearCurve() {
+  ClearMinimumModel();
+  CLightCurvePane::ClearCurve();
+}
 
 void CMinimumFitPane::SetViewRange(double a, double b, bool keepSelection, bool updateScrollBar) {
   CLightCurvePane::SetViewRange(a, b, keepSelection, updateScrollBar);
+  BuildMinimumCurve();
+  if (viewRangeListener) viewRangeListener();
+}
+
+void CMinimumFitPane::SetMinimumModel(double from, double to, TMinimumModel model) {
+  minimumModel = std::move(model);
+  modelFrom = from;
+  modelTo = to;
+  BuildMinimumCurve();
+  Repaint();
+}
+
+void CMinimumFitPane::ClearMinimumModel() {
+  minimumModel = nullptr;
+  curveX.clear();
+  curveY.clear();
+}
+
+void CMinimumFitPane::BuildMinimumCurve() {
+  curveX.clear();
+  curveY.clear();
+  const double valueSpan = valueMax - valueMin;
+  const double visibleSpan = visibleMax - visibleMin;
+  if (!minimumModel || points.size() <= 6 || !(valueSpan > 0) || !(visibleSpan > 0) || !(modelTo > modelFrom))
+    return;
+  const double from = std::max(modelFrom, visibleMin), to = std::min(modelTo, visibleMax);
+  const int startX = PixelX(from), endX = PixelX(to);
+  if (startX >= endX) return;
+  const int n = (endX - startX + 2) / 2 + 1;
+  const double step = (to - from) / (n - 1);
+  const double yScale = (plot.height - 2 * inset) / valueSpan;
+  curveX.resize(n);
+  curveY.resize(n);
+  for (int i = 0; i < n; ++i) {
+    const double t = from + i * step;
+    const double v = minimumModel((t - modelFrom) / (modelTo - modelFrom));
+    curveX[i] = startX + 2 * i;
+    curveY[i] = IsFlux() ? plot.y + plot.height - inset - RoundPixel((v - valueMin) * yScale)
+                         : plot.y + inset + RoundPixel((v - valueMin) * yScale);
+  }
 }
 
 }  // namespace ombrix_lc

@@ -290,6 +290,28 @@ void ShowMinimumMirror(CLightCurvePane& chart, const TBuildRequest& r, double t1
   chart.AutoScale(t1, t2, true, false, true);
 }
 
+// ------------------------------------------------------------ tab 6
+
+void ShowMinimumFit(CMinimumFitPane& chart, const TBuildRequest& r, double t1, double t2, double fittedMinimum) {
+  chart.SetXLabel("JD");
+  chart.ClearMinimumModel();
+  const CSeriesTreeElem* s = r.selected;
+  const bool shown = s && s->pointCount > 0;
+  if (!BeginChart(chart, r, shown ? s->pointCount : 0, shown ? MinimaCount(*s) + 3 : 0)) return;
+  // Minima are always shown here, whatever the setting.
+  chart.SetShowMinima(true);
+  for (std::uint32_t i = 0; i < s->pointCount; ++i)
+    chart.AppendPoint(s->time[i], s->value[i], s->error[i], s->offset, kUnmirroredColour, s);
+  const double first = s->FirstTime(), last = s->LastTime();
+  ForEachMinimum(*s, [&](const CMinimaListElem& m) {
+    if (m.time >= first && m.time <= last) chart.AppendMarker(m.time, MinimumColour(m.type), mkMinimum, 0.0, s);
+  });
+  chart.AppendMarker(t1, kFitWindowColour, mkFitStart, 0.0, nullptr);
+  chart.AppendMarker(t2, kFitWindowColour, mkFitEnd, 0.0, nullptr);
+  if (fittedMinimum != 0.0) chart.AppendMarker(fittedMinimum, kFittedMinimumColour, mkMinimum, 0.0, nullptr);
+  chart.AutoScale(first, last, true, r.keepZoom, true);
+}
+
 // ------------------------------------------------------------ sliders
 
 double PeriodFromSlider(double savedPeriod, double range, int position) {
@@ -357,9 +379,15 @@ std::unique_ptr<CLightCurvePane> BuildChartTab(int tab, const TBuildRequest& req
       ShowPrediction(*chart, request.object, request.site, start, start + request.predictionDays);
       return chart;
     }
-    case ctMinimumFit:
-      why = "the chart of tab 6 is not built yet";
-      return nullptr;
+    case ctMinimumFit: {
+      if (!request.selected) {
+        why = "the Minimum Fit (tab 6) needs a series";
+        return nullptr;
+      }
+      auto chart = std::make_unique<CMinimumFitPane>();
+      ShowMinimumFit(*chart, request, request.selected->FirstTime(), request.selected->LastTime(), 0.0);
+      return chart;
+    }
     default:
       why = "tab " + std::to_string(tab) + " is not a chart";
       return nullptr;

@@ -75,6 +75,12 @@ class TMinimumFitTab {
   virtual void DispatchPendingInput() {}
 };
 
+// Fills the seven fields with a start from the window's points: the level at
+// the smallest value, the minimum at the time of the largest (magnitudes grow
+// in eclipse), the depth between them, no trend, and a plain profile a tenth
+// of the window wide.
+void StartMinimumFromWindow(TMinimumFitTab& tab);
+
 // The command "Fit Min.": true when the fit succeeded.
 bool FitMinimum(TMinimumFitTab& tab, ombrix_data::CUserIO& io);
 

@@ -295,6 +295,27 @@ int MinimumResidual(int m, int /*n*/, double* x, double* fvec, double** /*dvec*/
   return 0;
 }
 
+void StartMinimumFromWindow(TMinimumFitTab& tab) {
+  double smallest = 0.0, largest = 0.0, timeOfLargest = tab.start;
+  bool any = false;
+  for (std::size_t i = 0; i < tab.pointCount; ++i) {
+    const TFitPoint& p = tab.points[i];
+    if (p.phase < tab.start || p.phase > tab.end) continue;
+    if (!any || p.value < smallest) smallest = p.value;
+    if (!any || p.value > largest) largest = p.value, timeOfLargest = p.phase;
+    any = true;
+  }
+  const double span = tab.end - tab.start;
+  double* f = tab.fields;
+  f[mmMag0] = smallest;
+  f[mmPhase] = span > 0 ? (timeOfLargest - tab.start) / span : 0.5;
+  f[mmTrend] = 0.0;
+  f[mmA] = largest - smallest;
+  f[mmD] = 0.1;
+  f[mmG] = 1.0;
+  f[mmC] = 0.0;
+}
+
 bool FitMinimum(TMinimumFitTab& tab, ombrix_data::CUserIO& io) {
   if (CountInWindow(tab) < kMinMinimumFitPoints) {
     ShowTooFewPoints(io, "Cannot perform minimum fit");

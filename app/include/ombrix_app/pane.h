@@ -13,6 +13,8 @@
 #include <winkit/winkit.h>
 
 #include "ombrix_app/dialog_user_io.h"
+#include "ombrix_app/fit_page.h"
+#include "ombrix_app/minimum_page.h"
 #include "ombrix_app/settings.h"
 
 namespace ombrix_app {
@@ -102,6 +104,8 @@ class CObjectControls : public view::CNodeView {
   int Height() const;
   // Shows the object's M0 and period again (after they changed elsewhere).
   void ShowNumbers();
+  // Refills the list below "P:" from the object's period list.
+  void ShowPeriods();
 
   // Sets the period as typed (slider follows) or from the slider.
   void SetPeriod(double period, bool moveSlider);
@@ -190,17 +194,18 @@ class COmbrixPane : public view::CSplitterView {
   CChartColumn chartColumn;
   CObjectControls controls;
   vtab::CTab tabs;      // the twelve pages
-  // Chart pages of tabs 1 to 5, 7 and 11; the other tabs are plain pages for now.
+  // Chart pages of tabs 1 to 7 and 11; the other tabs are plain pages for now.
   ombrix_lc::CChartPage timeSeriesPage{ombrix_lc::ckPlain};
   ombrix_lc::CChartPage compressedPage{ombrix_lc::ckPlain};
   ombrix_lc::CChartPage phasedPage{ombrix_lc::ckPhased};
-  ombrix_lc::CChartPage phasedFitPage{ombrix_lc::ckPhased};
+  CPhasedFitPage phasedFitPage;
   ombrix_lc::CMirrorPage mirrorPage;
+  CMinimumFitPage minimumPage;
   ombrix_lc::CChartPage etvPage{ombrix_lc::ckPlain};
   ombrix_lc::CPredictionPage predictionPage;
-  view::CView otherPages[kTabCount - 7];
+  view::CView otherPages[kTabCount - 8];
   // Tabs with a chart page, in tab order.
-  static constexpr int kChartTabs[] = {1, 2, 3, 4, 5, 7, 11};
+  static constexpr int kChartTabs[] = {1, 2, 3, 4, 5, 6, 7, 11};
 
   // The active tab, counted from 1 as the tabs are numbered.
   int ActiveTab() const { return tabs.ActivePage() + 1; }

@@ -40,29 +40,6 @@ bool ParseWindowRequest(const TParsedArguments& parsed, TWindowRequest& request,
   return !mask || ParseFreeMask(kName, mask, kMinimumParameterCount, request.free, err);
 }
 
-// The start of the fit from the window's points: the level at the smallest
-// value, the minimum at the time of the largest (magnitudes grow in eclipse),
-// the depth between them, and a plain profile a tenth of the window wide.
-void StartFromWindow(TMinimumFitTab& tab) {
-  double smallest = 0.0, largest = 0.0, timeOfLargest = tab.start;
-  bool any = false;
-  for (std::size_t i = 0; i < tab.pointCount; ++i) {
-    const TFitPoint& p = tab.points[i];
-    if (p.phase < tab.start || p.phase > tab.end) continue;
-    if (!any || p.value < smallest) smallest = p.value;
-    if (!any || p.value > largest) largest = p.value, timeOfLargest = p.phase;
-    any = true;
-  }
-  double* f = tab.fields;
-  f[mmMag0] = smallest;
-  f[mmPhase] = (timeOfLargest - tab.start) / (tab.end - tab.start);
-  f[mmTrend] = 0.0;
-  f[mmA] = largest - smallest;
-  f[mmD] = 0.1;
-  f[mmG] = 1.0;
-  f[mmC] = 0.0;
-}
-
 int RunMinimum(TArguments arguments, std::ostream& out, std::ostream& err) {
   TParsedArguments parsed;
   if (!ParseArguments(kName, arguments, {{"--free", true}, {"--bootstrap", false}}, 5, 5, parsed,
@@ -85,7 +62,7 @@ int RunMinimum(TArguments arguments, std::ostream& out, std::ostream& err) {
   tab.start = request.start;
   tab.end = request.end;
   std::copy(request.free, request.free + kMinimumParameterCount, tab.free);
-  StartFromWindow(tab);
+  StartMinimumFromWindow(tab);
 
   CPrintingUserIO io(out);
   if (!FitMinimum(tab, io)) return ReportFailure(io, err);

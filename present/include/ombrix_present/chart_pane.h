@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -275,12 +276,36 @@ class CLightCurveFitPane : public CLightCurvePane {
   double modelMax = 0, modelMin = 0;
 };
 
-// The Minimum Fit chart; the fitted minimum curve is drawn by a later step.
+// The Minimum Fit chart: adds the fitted minimum curve over the fit window,
+// sampled every two pixels after each layout.
 class CMinimumFitPane : public CLightCurvePane {
  public:
+  // The minimum model as a function of the normalised time (t - from) / (to - from).
+  using TMinimumModel = std::function<double(double)>;
+
   void PaintView(vgr::CDeviceContext& dc) override;
+  // Also forgets the minimum model.
   void ClearCurve() override;
   void SetViewRange(double a, double b, bool keepSelection, bool updateScrollBar) override;
+  // The fitted minimum over the window [from, to] (curve built and repainted
+  // at once), or none.
+  void SetMinimumModel(double from, double to, TMinimumModel model);
+  void ClearMinimumModel();
+  bool HasMinimumModel() const { return static_cast<bool>(minimumModel); }
+  // Samples the model across the window clipped to the visible range; no
+  // curve with 6 points or fewer or a window left of nothing.
+  void BuildMinimumCurve();
+  const std::vector<int>& CurveX() const { return curveX; }
+  const std::vector<int>& CurveY() const { return curveY; }
+  // Called after every layout for a new visible range (the page keeps its
+  // window inside it).
+  void SetViewRangeListener(std::function<void()> listener) { viewRangeListener = std::move(listener); }
+
+ private:
+  TMinimumModel minimumModel;
+  double modelFrom = 0, modelTo = 0;   // the window the model was fitted in
+  std::vector<int> curveX, curveY;     // the poly-line, pixels
+  std::function<void()> viewRangeListener;
 };
 
 }  // namespace ombrix_lc

@@ -68,6 +68,14 @@ void ShowPhasedCurve(CLightCurveFitPane& chart, const TBuildRequest& request, TC
 // The selected series and its mirror image about the middle of [t1, t2].
 void ShowMinimumMirror(CLightCurvePane& chart, const TBuildRequest& request, double t1, double t2);
 
+// The Minimum Fit of the request's selected series: its points in black, its
+// enabled minima, the fit window [t1, t2] as its two limit markers and, when
+// fittedMinimum is not 0, a marker at the fitted time. The x range is the
+// series' span; keepZoom keeps the visible range. The fitted minimum curve
+// is forgotten: the caller sets it again when there is one.
+void ShowMinimumFit(CMinimumFitPane& chart, const TBuildRequest& request, double t1, double t2,
+                    double fittedMinimum);
+
 // O-C of a minimum at time t for epoch m0 and period (non-zero): a
 // secondary minimum is counted from m0 + period/2, the epoch is rounded to
 // the nearest integer with halves away from zero.

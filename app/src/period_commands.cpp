@@ -2,6 +2,8 @@
 // progress dialog.
 #include "ombrix_app/period_commands.h"
 
+#include <string>
+
 #include <ombrix_analysis/minimum_fit.h>
 #include <ombrix_analysis/periods_minima.h>
 
@@ -31,6 +33,60 @@ class CPeriodComboPane : public ombrix_analysis::TPeriodComboPane {
 };
 
 }  // namespace
+
+// ------------------------------------------------------------ settings dialog
+
+namespace {
+
+constexpr int kSettingsDecimals[3] = {6, 6, 7};
+constexpr std::uint32_t kFirstFieldId = 1;
+
+}  // namespace
+
+bool CFrequencySettingsDialog::Init(const ombrix_analysis::TFrequencySettings& settings) {
+  constexpr int kGap = 8, kRow = 28, kLabel = 130, kBox = 130;
+  if (!COKCancelDialog::Init("Find periods by Frequency analysis", vcore::ScaleH(kLabel + kBox + 3 * kGap),
+                             vcore::ScaleV(4 * kRow + kGap)))
+    return false;
+  const auto at = [&](int row, int column) {
+    return vcom::CRect(vcore::ScaleH(kGap + column * (kLabel + kGap)), vcore::ScaleV(kGap + row * kRow),
+                       vcore::ScaleH(column == 0 ? kLabel : kBox), vcore::ScaleV(kRow - 4));
+  };
+  const double values[3] = {settings.minPeriod, settings.maxPeriod, settings.resolution};
+  for (int i = 0; i < 3; ++i) {
+    const ombrix_analysis::TFrequencyFieldRule& rule = ombrix_analysis::kFrequencyFields[i];
+    labels[i].Init(this, at(i, 0), rule.label);
+    fields[i].Init(this, at(i, 1), kFirstFieldId + i, rule.lowest, rule.highest, values[i], rule.step,
+                   kSettingsDecimals[i]);
+  }
+  stepsLabel.Init(this, at(3, 0), "Number of steps:");
+  steps.Init(this, at(3, 1), "");
+  ShowSteps();
+  return true;
+}
+
+void CFrequencySettingsDialog::Done() {
+  steps.Done();
+  stepsLabel.Done();
+  for (int i = 2; i >= 0; --i) {
+    fields[i].Done();
+    labels[i].Done();
+  }
+  COKCancelDialog::Done();
+}
+
+void CFrequencySettingsDialog::ReceiveEvent(vcore::TEvent& event) {
+  if (event.kind == vcore::evControl && event.code >= kFirstFieldId && event.code < kFirstFieldId + 3) ShowSteps();
+  COKCancelDialog::ReceiveEvent(event);
+}
+
+ombrix_analysis::TFrequencySettings CFrequencySettingsDialog::Settings() const {
+  return {fields[0].Value(), fields[1].Value(), fields[2].Value()};
+}
+
+void CFrequencySettingsDialog::ShowSteps() {
+  steps.SetText(std::to_string(ombrix_analysis::FrequencyTrialCount(Settings())).c_str());
+}
 
 // ------------------------------------------------------------ progress dialog
 
@@ -71,6 +127,15 @@ bool CFrequencyProgressDialog::RunModal(ombrix_analysis::CFrequencyProgress& run
   allFinished = false;
   const bool ok = Exec() && allFinished;
   progress = nullptr;  // notifications still queued are dropped
+  return ok;
+}
+
+bool CFrequencyProgressDialog::AskSettings(ombrix_analysis::TFrequencySettings& settings, ombrix_data::CUserIO&) {
+  CFrequencySettingsDialog dialog;
+  if (!dialog.Init(settings)) return false;
+  const bool ok = dialog.Exec();
+  if (ok) settings = dialog.Settings();
+  dialog.Done();
   return ok;
 }
 

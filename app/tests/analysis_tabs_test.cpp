@@ -44,6 +44,16 @@ void AnswerTexts(vdlg::CScriptedDialogs& dialogs, std::vector<std::string> texts
   });
 }
 
+// Fills the spin fields of "Find periods by Frequency analysis" and confirms.
+void AnswerFrequencySettings(vdlg::CScriptedDialogs& dialogs, double minPeriod, double maxPeriod, double resolution) {
+  dialogs.AnswerOK([=](vwin::COKCancelDialog& d) {
+    auto& settings = dynamic_cast<CFrequencySettingsDialog&>(d);
+    settings.fields[0].SetValue(minPeriod, true);
+    settings.fields[1].SetValue(maxPeriod, true);
+    settings.fields[2].SetValue(resolution, true);
+  });
+}
+
 // The CM Dra primary eclipse observed by TESS as a magnitude series.
 ombrix_data::CSeriesTreeElem* CMDraEclipseSeries() {
   std::ifstream in(std::string(OMBRIX_SHARED_DATA) + "/lightcurves/CMDra_TESS_E7024.lc");
@@ -379,11 +389,57 @@ TEST_F(AnalysisTabsTest, FindPeriodsFromMinimaFillsThePeriodComboBox) {
   EXPECT_EQ(dialogs.Transcript(), "[message] Cannot find period\nAt last 3 minima needed to find period\n");
 }
 
+TEST_F(AnalysisTabsTest, FrequencySettingsDialogShowsTheNumberOfStepsAndKeepsTheRanges) {
+  ASSERT_TRUE(Pane().SelectObject(0));
+  const std::uint32_t before = Pane().SelectedObject()->periods.count;
+  window.settings.minimalPeriod = 0.1;
+  window.settings.maximalPeriod = 2;
+  window.settings.periodSteps = 0.00001;
+  std::string shown, changed;
+  double lowest = 0, highest = 0;
+  dialogs.AnswerOK([&](vwin::COKCancelDialog& d) {
+    auto& settings = dynamic_cast<CFrequencySettingsDialog&>(d);
+    shown = settings.StepsText();
+    settings.fields[1].SetValue(1.1, true);
+    changed = settings.StepsText();
+    settings.fields[0].SetValue(0.0, true);     // below 0.001
+    settings.fields[2].SetValue(5000.0, true);  // above 100
+    lowest = settings.fields[0].Value();
+    highest = settings.fields[2].Value();
+    settings.fields[0].SetValue(0.1, true);
+    settings.fields[2].SetValue(0.001, true);  // a run of 1,000 trials
+  });
+  dialogs.AnswerOK([](vwin::COKCancelDialog& d) {
+    auto& progress = dynamic_cast<CFrequencyProgressDialog&>(d);
+    vcore::WaitDispatching([&] { return progress.CanOK(); });
+  });
+  dialogs.AnswerButton(vdlg::mrOK);
+  window.Command(cmFindPeriodsFrequency);
+  ASSERT_EQ(dialogs.Shown().size(), 3u) << dialogs.Transcript();
+  EXPECT_EQ(dialogs.Shown()[0].caption, "Find periods by Frequency analysis");
+  EXPECT_EQ(shown, "190000");
+  EXPECT_EQ(changed, "100000");
+  EXPECT_EQ(lowest, 0.001);
+  EXPECT_EQ(highest, 100.0);
+  // OK stores the values in the settings.
+  EXPECT_EQ(window.settings.maximalPeriod, 1.1);
+  EXPECT_EQ(window.settings.periodSteps, 0.001);
+  EXPECT_GT(Pane().SelectedObject()->periods.count, before);
+
+  const std::uint32_t after = Pane().SelectedObject()->periods.count;
+  dialogs.Clear();
+  dialogs.AnswerCancel();
+  window.Command(cmFindPeriodsFrequency);
+  EXPECT_EQ(dialogs.Shown().size(), 1u);
+  EXPECT_EQ(window.settings.maximalPeriod, 1.1);
+  EXPECT_EQ(Pane().SelectedObject()->periods.count, after);
+}
+
 TEST_F(AnalysisTabsTest, FrequencyAnalysisListsThreePeriodsWhileTheProgressDialogRepaints) {
   ASSERT_TRUE(Pane().SelectObject(0));
   ombrix_data::CObjectListElem& object = *Pane().SelectedObject();
   const std::uint32_t before = object.periods.count;
-  AnswerTexts(dialogs, {"0.1", "2", "0.00001"});
+  AnswerFrequencySettings(dialogs, 0.1, 2, 0.00001);
   std::uint64_t notifications = 0;
   dialogs.AnswerOK([&](vwin::COKCancelDialog& d) {
     auto& progress = dynamic_cast<CFrequencyProgressDialog&>(d);
@@ -409,7 +465,7 @@ TEST_F(AnalysisTabsTest, CancellingTheFrequencyAnalysisHalfWayAddsNothingAndStop
   const std::uint32_t before = object.periods.count;
   const std::size_t threads = ThreadCount();
   std::uint64_t reached = 0;
-  AnswerTexts(dialogs, {"0.1", "2", "0.0000001"});  // 19 million trials
+  AnswerFrequencySettings(dialogs, 0.1, 2, 0.0000001);  // 19 million trials
   // OK is refused until the workers finish; with no answer left the
   // dialog is closed, which cancels it.
   dialogs.AnswerOK([&](vwin::COKCancelDialog& d) {

@@ -79,6 +79,20 @@ class CFrequencyProgress {
 
 // The modal progress dialog "Frequency analysis". The GUI implements it: its
 // PostProgress / PostFinished queue a message to the dialog's window.
+// The fields of the settings dialog: minimal period, maximal period and
+// resolution, each with its range and arrow step.
+struct TFrequencyFieldRule {
+  const char* label;
+  double lowest;
+  double highest;
+  double step;
+};
+inline constexpr TFrequencyFieldRule kFrequencyFields[3] = {
+    {"Minimal period [d]:", 0.001, 1000.0, 0.1},
+    {"Maximal period [d]:", 0.001, 1000.0, 0.1},
+    {"Resolution [d]:", 1e-7, 100.0, 1e-7},
+};
+
 class CFrequencyAnalysisDialog : public CFrequencyAnalysisNotify {
  public:
   // Shows the dialog and hands every queued notification to `progress` on
@@ -87,6 +101,11 @@ class CFrequencyAnalysisDialog : public CFrequencyAnalysisNotify {
   virtual bool RunModal(CFrequencyProgress& progress) = 0;
   // Waits until every worker has ended; the GUI keeps dispatching messages.
   virtual void WaitForWorkers(std::vector<std::thread>& workers);
+  // Asks for the minimal and maximal period and the resolution, replacing
+  // them on OK; false on Cancel or a value out of its range. This asks
+  // through the text fields of `io`; the program shows spin fields with the
+  // number of steps.
+  virtual bool AskSettings(TFrequencySettings& settings, ombrix_data::CUserIO& io);
 };
 
 // Points of the object's enabled series with more than this many points are

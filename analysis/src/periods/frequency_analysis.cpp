@@ -131,18 +131,6 @@ bool IsEclipsingType(const char* type) {
 
 namespace {
 
-struct TFieldRule {
-  const char* label;
-  double lowest;
-  double highest;
-};
-
-constexpr TFieldRule kFrequencyFields[3] = {
-    {"Minimal period [d]:", 0.001, 1000.0},
-    {"Maximal period [d]:", 0.001, 1000.0},
-    {"Resolution [d]:", 1e-7, 100.0},
-};
-
 // The settings dialog; false on Cancel or when a value is out of its range
 // (after saying so). The spin fields of the GUI keep values in range; typed
 // text is checked here.
@@ -173,6 +161,14 @@ bool AskFrequencySettings(ombrix_data::CUserIO& io, TFrequencySettings& settings
   return true;
 }
 
+}  // namespace
+
+bool CFrequencyAnalysisDialog::AskSettings(TFrequencySettings& settings, ombrix_data::CUserIO& io) {
+  return AskFrequencySettings(io, settings);
+}
+
+namespace {
+
 // The period list element at position `index` (0-based), or null.
 CPeriodListElem* PeriodAt(vlist::CList& periods, std::uint32_t index) {
   vlist::CListElem* e = periods.first;
@@ -187,7 +183,7 @@ bool FindPeriodsByFrequencyAnalysis(ombrix_data::CObjectListElem& object,
                                     ombrix_data::CUserIO& io, CFrequencyAnalysisDialog& dialog,
                                     TPeriodComboPane& pane) {
   const bool eclipsing = IsEclipsingType(object.variabilityType);
-  if (!AskFrequencySettings(io, settings)) return false;
+  if (!dialog.AskSettings(settings, io)) return false;
   const std::uint64_t trials = FrequencyTrialCount(settings);
   if (trials > INT32_MAX) {
     io.ShowMessage(TUserMessage{"Find periods by Frequency analysis",

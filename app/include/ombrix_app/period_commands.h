@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -17,6 +18,25 @@ class COmbrix;
 // Messages the frequency workers post to the progress dialog.
 inline constexpr std::uint32_t kFrequencyProgressMsg = 0x133C;  // wParam thread, lParam trials done
 inline constexpr std::uint32_t kFrequencyFinishedMsg = 0x133D;  // wParam thread
+
+// "Find periods by Frequency analysis": the minimal and maximal period and the
+// resolution as spin fields in their ranges, and "Number of steps:" following
+// every change.
+class CFrequencySettingsDialog : public vwin::COKCancelDialog {
+ public:
+  bool Init(const ombrix_analysis::TFrequencySettings& settings);
+  void Done() override;
+  void ReceiveEvent(vcore::TEvent& event) override;
+  ombrix_analysis::TFrequencySettings Settings() const;
+  // trunc((max - min) / resolution) as the dialog shows it.
+  std::string StepsText() const { return steps.Text(); }
+
+  vcont::CStaticText labels[3], stepsLabel, steps;
+  vcont::CRealCountBox fields[3];
+
+ private:
+  void ShowSteps();
+};
 
 // "Frequency analysis": "Processing:", a bar meter and the percentage. It ends
 // with OK when every worker has finished and with Cancel when the user closes
@@ -36,6 +56,8 @@ class CFrequencyProgressDialog : public vwin::COKCancelDialog, public ombrix_ana
   void WaitForWorkers(std::vector<std::thread>& workers) override;
   // OK only once every worker has finished.
   bool CanOK() override { return allFinished; }
+  // Asks through CFrequencySettingsDialog.
+  bool AskSettings(ombrix_analysis::TFrequencySettings& settings, ombrix_data::CUserIO& io) override;
   int64_t ReceiveMsg(uint32_t msg, uint64_t wParam, int64_t lParam) override;
 
   // Trials reported so far (0 outside RunModal) and notifications handled.

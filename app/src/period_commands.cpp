@@ -102,6 +102,7 @@ bool CFrequencyProgressDialog::Init() {
   processing.Init(this, vcom::CRect(gap, gap, width, row), "Processing:");
   bar.Init(this, vcom::CRect(gap, gap + row, width - vcore::ScaleH(50), row), kBarScale);
   percent.Init(this, vcom::CRect(gap + width - vcore::ScaleH(46), gap + row, vcore::ScaleH(46), row), "0 %");
+  ShowOKButton(false);  // it ends with OK by itself once every worker has finished
   // The workers post from their start on, before the dialog runs.
   return CreatePeerWindow();
 }

@@ -441,8 +441,10 @@ TEST_F(AnalysisTabsTest, FrequencyAnalysisListsThreePeriodsWhileTheProgressDialo
   const std::uint32_t before = object.periods.count;
   AnswerFrequencySettings(dialogs, 0.1, 2, 0.00001);
   std::uint64_t notifications = 0;
+  bool okShown = true;
   dialogs.AnswerOK([&](vwin::COKCancelDialog& d) {
     auto& progress = dynamic_cast<CFrequencyProgressDialog&>(d);
+    okShown = progress.IsOKButtonShown();
     vcore::WaitDispatching([&] { return progress.CanOK(); });
     notifications = progress.Notifications();
   });
@@ -452,6 +454,7 @@ TEST_F(AnalysisTabsTest, FrequencyAnalysisListsThreePeriodsWhileTheProgressDialo
   EXPECT_EQ(dialogs.Shown()[1].caption, "Frequency analysis");
   EXPECT_EQ(dialogs.Shown()[2].caption, "Possible periods were found");
   EXPECT_GT(notifications, 1u);  // progress and finish messages handled while the workers ran
+  EXPECT_FALSE(okShown);         // it ends by itself; only Cancel is offered
   // Three periods plus the object's own in front.
   EXPECT_EQ(object.periods.count, 4u);
   EXPECT_EQ(Pane().controls.periodBox.Count(), 4);

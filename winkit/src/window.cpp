@@ -437,6 +437,21 @@ void COKCancelDialog::SetOKLabel(const char* label) {
     if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) ok->setText(Q(label));
 }
 
+void COKCancelDialog::ShowOKButton(bool shown) {
+  QDialog* dlg = DialogOf(this);
+  if (!dlg) return;
+  if (auto* box = dlg->findChild<QDialogButtonBox*>())
+    if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) ok->setVisible(shown);
+}
+
+bool COKCancelDialog::IsOKButtonShown() const {
+  QDialog* dlg = DialogOf(this);
+  if (!dlg) return false;
+  auto* box = dlg->findChild<QDialogButtonBox*>();
+  QPushButton* ok = box ? box->button(QDialogButtonBox::Ok) : nullptr;
+  return ok && !ok->isHidden();
+}
+
 std::vector<std::string> COKCancelDialog::Texts() const {
   std::vector<std::string> texts;
   if (!Impl() || !Impl()->inner) return texts;

@@ -122,6 +122,10 @@ class COKCancelDialog : public view::CNodeView {
   void EndDialog(bool ok);
   const std::string& Title() const { return title_; }
   void SetOKLabel(const char* label);
+  // Hides the OK button of a dialog that ends with OK by itself (a progress
+  // dialog); Cancel, Escape and closing still cancel it.
+  void ShowOKButton(bool shown);
+  bool IsOKButtonShown() const;
   // The static texts of the interior, in creation order (recorded by the
   // scripted dialog driver).
   std::vector<std::string> Texts() const;

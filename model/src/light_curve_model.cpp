@@ -90,6 +90,17 @@ double PhaseOfTime(double t, double m0, double period) {
   return cycles - std::trunc(cycles);
 }
 
+double PhaseInWindow(double t, double m0, double period, double lead) {
+  const double start = m0 - lead * period;
+  const double end = start + period;
+  if (t < start) {
+    t += std::trunc((end - t) / period) * period;
+  } else if (t > end) {
+    t -= std::trunc((t - start) / period) * period;
+  }
+  return (t - m0) / period;
+}
+
 double PhaseInCycle(double t, double m0, double period) {
   double phase = PhaseOfTime(t, m0, period);
   if (phase < 0.0) phase += 1.0;

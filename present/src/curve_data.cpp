@@ -213,17 +213,6 @@ void ShowPrediction(CPredictionPane& chart, const CObjectListElem* o, const TPre
   chart.Layout();
 }
 
-double PhaseInWindow(double t, double m0, double period, double h) {
-  const double s = m0 - h * period;
-  const double e = s + period;
-  if (t < s) {
-    t += std::trunc((e - t) / period) * period;
-  } else if (t > e) {
-    t -= std::trunc((t - s) / period) * period;
-  }
-  return (t - m0) / period;
-}
-
 void ShowPhasedCurve(CLightCurveFitPane& chart, const TBuildRequest& r, TChartTab tab,
                      const ombrix_model::TFitParameters* editedFit) {
   chart.SetXLabel("Phase");

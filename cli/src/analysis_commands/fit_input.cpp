@@ -17,14 +17,6 @@ bool LoadFieldObject(const char* command, const char* path, const char* objectTe
   return object != nullptr;
 }
 
-double PhaseInWindow(double t, double m0, double period, double lead) {
-  const double start = m0 - lead * period;
-  const double end = start + period;
-  if (t < start) t += std::trunc((end - t) / period) * period;
-  else if (t > end) t -= std::trunc((t - start) / period) * period;
-  return (t - m0) / period;
-}
-
 std::vector<TFitPoint> PhasedFitPoints(const CObjectListElem& object) {
   std::vector<TFitPoint> points;
   if (object.m0 == 0.0 || object.period == 0.0) return points;

@@ -8,6 +8,7 @@
 #include "field_commands/field_loading.h"
 #include "ombrix_cli/command.h"
 #include "ombrix_analysis/phase_fit.h"
+#include "ombrix_model/light_curve_model.h"
 
 namespace ombrix_cli {
 
@@ -20,9 +21,7 @@ bool LoadFieldObject(const char* command, const char* path, const char* objectTe
 // period before M0, so phases lie in [-0.25, 0.75].
 inline constexpr double kFitWindowLead = 0.25;
 
-// The phase of time t in the window starting `lead` cycles before m0 (period
-// not 0): t is moved by whole periods into [m0 - lead P, m0 + (1 - lead) P].
-double PhaseInWindow(double t, double m0, double period, double lead);
+using ombrix_model::PhaseInWindow;
 
 // Every point of the object's enabled series once, phased into the fit
 // window with its series' offset; empty when M0 or the period is not set.

@@ -103,4 +103,10 @@ double PhaseOfTime(double t, double m0, double period);
 // added (a result that rounds to 1 becomes 0).
 double PhaseInCycle(double t, double m0, double period);
 
+// The phase of time t in the window starting `lead` cycles before m0 (period
+// not 0): t is moved by whole periods into [m0 - lead P, m0 + (1 - lead) P],
+// so the phase lies in [-lead, 1 - lead]. The phased charts and the fit take
+// their points this way.
+double PhaseInWindow(double t, double m0, double period, double lead);
+
 }  // namespace ombrix_model

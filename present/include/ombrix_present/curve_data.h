@@ -9,6 +9,7 @@
 
 #include <ombrix_field/filters.h>
 #include <ombrix_field/object.h>
+#include <ombrix_model/light_curve_model.h>
 
 #include "ombrix_present/chart_pane.h"
 #include "ombrix_present/prediction.h"
@@ -89,9 +90,7 @@ void ShowETV(CLightCurvePane& chart, const TBuildRequest& request);
 void ShowPrediction(CPredictionPane& chart, const ombrix_data::CObjectListElem* object, const TPredictionSite& site,
                     double start, double end);
 
-// Phase of time t in the window that starts h periods before m0:
-// in [-h, 1 - h].
-double PhaseInWindow(double t, double m0, double period, double h);
+using ombrix_model::PhaseInWindow;
 
 // Sliders of the object pane, positions -3000 to 3000.
 inline constexpr int kSliderHalfRange = 3000;

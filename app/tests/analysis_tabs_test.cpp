@@ -15,17 +15,12 @@
 #include <ombrix_testsupport/temp_folder.h>
 #include "ombrix_app/commands.h"
 #include "ombrix_app/ombrix.h"
+#include "sample_field_window.h"
 #include "ombrix_app/period_commands.h"
 
 using namespace ombrix_app;
 
 namespace {
-
-const std::string kData = OMBRIX_TEST_DATA;
-
-void Pump() {
-  for (int i = 0; i < 5; ++i) QApplication::processEvents();
-}
 
 double Number(const vcont::CEditBox& box) { return std::stod(box.Text()); }
 
@@ -68,26 +63,8 @@ ombrix_data::CSeriesTreeElem* CMDraEclipseSeries() {
   return s;
 }
 
-class AnalysisTabsTest : public ::testing::Test {
+class AnalysisTabsTest : public SampleFieldWindowTest {
  protected:
-  void SetUp() override {
-    const std::string repository = std::filesystem::canonical(kData + "/../../..").string();
-    config.WriteIni("[OMBRIX]\nRootPath = " + repository + "/\n");
-    ASSERT_TRUE(background.Init("OMBRIX"));
-    ASSERT_TRUE(window.Build());
-    background.RegisterWindow(&window);
-    Pump();
-    ASSERT_TRUE(window.OpenField((repository + "/samples/field/sample.ofd").c_str()));
-    ASSERT_TRUE(dialogs.Shown().empty()) << dialogs.Transcript();
-    Pump();
-  }
-  void TearDown() override {
-    window.modified = false;
-    if (window.IsInitialized()) window.Done();
-    Pump();
-    background.Done();
-  }
-  COmbrixPane& Pane() { return window.pane; }
   CPhasedFitPage& FitPage() { return Pane().phasedFitPage; }
   CMinimumFitPage& MinimumPage() { return Pane().minimumPage; }
   // Appends CM Dra with its eclipse to the field and shows it on the Minimum Fit tab.
@@ -115,15 +92,6 @@ class AnalysisTabsTest : public ::testing::Test {
     char why[128] = "";
     EXPECT_TRUE(image.Save((std::string(folder) + "/" + name).c_str(), vimage::ifPNG, 0, sizeof why - 1, why)) << why;
   }
-  void ShowTab(int tab) {
-    Pane().tabs.SetActivePage(tab - 1, true);
-    Pump();
-  }
-
-  ombrix_test::CTempConfig config;
-  vdlg::CScriptedDialogs dialogs;
-  view::CBackground background;
-  COmbrix window;
 };
 
 TEST_F(AnalysisTabsTest, FittingThePhasedCurveUpdatesFieldsObjectChartAndTellsTheChiSquares) {

@@ -8,52 +8,20 @@
 
 #include "ombrix_app/commands.h"
 #include "ombrix_app/ombrix.h"
+#include "sample_field_window.h"
 #include <ombrix_testsupport/temp_folder.h>
 
 using namespace ombrix_app;
 
 namespace {
 
-const std::string kData = OMBRIX_TEST_DATA;
-
-void Pump() {
-  for (int i = 0; i < 5; ++i) QApplication::processEvents();
-}
-
-class ChartTabsTest : public ::testing::Test {
+class ChartTabsTest : public SampleFieldWindowTest {
  protected:
-  void SetUp() override {
-    const std::string repository = std::filesystem::canonical(kData + "/../../..").string();
-    config.WriteIni("[OMBRIX]\nRootPath = " + repository + "/\n");
-    ASSERT_TRUE(background.Init("OMBRIX"));
-    ASSERT_TRUE(window.Build());
-    background.RegisterWindow(&window);
-    Pump();
-    ASSERT_TRUE(window.OpenField((repository + "/samples/field/sample.ofd").c_str()));
-    ASSERT_TRUE(dialogs.Shown().empty()) << dialogs.Transcript();
-    Pump();
-  }
-  void TearDown() override {
-    window.modified = false;
-    if (window.IsInitialized()) window.Done();
-    Pump();
-    background.Done();
-  }
-  COmbrixPane& Pane() { return window.pane; }
-  void ShowTab(int tab) {
-    Pane().tabs.SetActivePage(tab - 1, true);
-    Pump();
-  }
   static std::uint32_t EnabledPoints(const ombrix_data::CObjectListElem& o) {
     std::uint32_t n = 0;
     for (auto* s = o.FirstSeries(); s; s = o.NextSeries(s)) n += s->enabled ? s->pointCount : 0;
     return n;
   }
-
-  ombrix_test::CTempConfig config;
-  vdlg::CScriptedDialogs dialogs;
-  view::CBackground background;
-  COmbrix window;
 };
 
 TEST_F(ChartTabsTest, EveryObjectFillsTheTimeSeriesWithItsEnabledPoints) {

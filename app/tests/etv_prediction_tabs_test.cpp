@@ -13,47 +13,19 @@
 #include <ombrix_testsupport/temp_folder.h>
 #include "ombrix_app/commands.h"
 #include "ombrix_app/ombrix.h"
+#include "sample_field_window.h"
 
 using namespace ombrix_app;
 
 namespace {
 
-const std::string kData = OMBRIX_TEST_DATA;
-
-void Pump() {
-  for (int i = 0; i < 5; ++i) QApplication::processEvents();
-}
-
-class EtvPredictionTabsTest : public ::testing::Test {
+class EtvPredictionTabsTest : public SampleFieldWindowTest {
  protected:
   void SetUp() override {
-    const std::string repository = std::filesystem::canonical(kData + "/../../..").string();
-    config.WriteIni("[OMBRIX]\nRootPath = " + repository +
-                    "/\nLatitude = 49.5\nLongitude = -16.25\nPredictionDays = 2\nShowSunAlt = 1\nSunAlt = -6\n");
-    ASSERT_TRUE(background.Init("OMBRIX"));
-    ASSERT_TRUE(window.Build());
-    background.RegisterWindow(&window);
-    Pump();
-    ASSERT_TRUE(window.OpenField((repository + "/samples/field/sample.ofd").c_str()));
-    Pump();
-  }
-  void TearDown() override {
-    window.modified = false;
-    if (window.IsInitialized()) window.Done();
-    Pump();
-    background.Done();
-  }
-  COmbrixPane& Pane() { return window.pane; }
-  void ShowTab(int tab) {
-    Pane().tabs.SetActivePage(tab - 1, true);
-    Pump();
+    OpenSampleField("Latitude = 49.5\nLongitude = -16.25\nPredictionDays = 2\nShowSunAlt = 1\nSunAlt = -6\n");
   }
 
-  ombrix_test::CTempConfig config;
   ombrix_test::CTempFolder folder;
-  vdlg::CScriptedDialogs dialogs;
-  view::CBackground background;
-  COmbrix window;
 };
 
 TEST_F(EtvPredictionTabsTest, TheETVFollowsThePeriodAndThePredictionTheObject) {

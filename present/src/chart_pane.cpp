@@ -660,30 +660,27 @@ void CLightCurveFitPane::BuildModelCurve() {
   }
 }
 
-void CLightCurveFitPane::PaintView(vgr::CDeviceContext& dc) {
-  PaintChart(dc);
-  if (curveX.size() < 2) return;
+void CLightCurvePane::PaintCurve(vgr::CDeviceContext& dc, const std::vector<int>& xs, const std::vector<int>& ys) {
+  if (xs.size() < 2) return;
   const vgr::TGContext start = dc.GetGContext();
   dc.SetClip(plot.x, plot.y, plot.width + 1, plot.height + 1);
   dc.SetGCInkWidth(2);
   dc.SetGCInkColor(kModelColour);
-  dc.PolyLine(static_cast<int>(curveX.size()), curveX.data(), curveY.data());
+  dc.PolyLine(static_cast<int>(xs.size()), xs.data(), ys.data());
   dc.ClearClip();
   dc.SetGContext(start);
+}
+
+void CLightCurveFitPane::PaintView(vgr::CDeviceContext& dc) {
+  PaintChart(dc);
+  PaintCurve(dc, curveX, curveY);
 }
 
 // ------------------------------------------------------------ minimum fit
 
 void CMinimumFitPane::PaintView(vgr::CDeviceContext& dc) {
   PaintChart(dc);
-  if (curveX.size() < 2) return;
-  const vgr::TGContext start = dc.GetGContext();
-  dc.SetClip(plot.x, plot.y, plot.width + 1, plot.height + 1);
-  dc.SetGCInkWidth(2);
-  dc.SetGCInkColor(kModelColour);
-  dc.PolyLine(static_cast<int>(curveX.size()), curveX.data(), curveY.data());
-  dc.ClearClip();
-  dc.SetGContext(start);
+  PaintCurve(dc, curveX, curveY);
 }
 
 void CMinimumFitPane::ClearCurve() {

@@ -205,6 +205,8 @@ class CLightCurvePane : public view::CView {
  protected:
   // The base drawing; subclasses add their curve after it.
   void PaintChart(vgr::CDeviceContext& dc);
+  // A model or fitted curve in the model colour, clipped to the plot.
+  void PaintCurve(vgr::CDeviceContext& dc, const std::vector<int>& xs, const std::vector<int>& ys);
   void PaintAxes(vgr::CDeviceContext& dc);
   void PaintMarkers(vgr::CDeviceContext& dc);
   void PaintTitle(vgr::CDeviceContext& dc);

@@ -8,6 +8,7 @@
 #include <runbase/str.h>
 
 #include "chart_export_commands.h"
+#include "ombrix_app/bulk_commands.h"
 #include "ombrix_app/period_commands.h"
 #include "ombrix_app/commands.h"
 #include "ombrix_app/shell_dialogs.h"
@@ -261,6 +262,10 @@ void COmbrix::NewRect(const vcom::CRect& rect) {
 
 void COmbrix::Command(std::uint32_t command) {
   if (repository.Command(command)) return;
+  if (IsBulkCommand(command)) {
+    RunBulkCommand(*this, command);
+    return;
+  }
   if (pane.Command(command)) return;
   if (Toggle(command)) {
     pane.ShowActiveChart(false);

@@ -2,6 +2,8 @@
 // forwarded commands and keys.
 #include "ombrix_app/pane.h"
 
+#include <algorithm>
+
 #include <ombrix_present/curve_data.h>
 #include <runbase/os.h>
 
@@ -57,8 +59,16 @@ bool CListColumn::Init(view::CNodeView* parent, const vcom::CRect& rect, std::ui
 
 void CListColumn::NewRect(const vcom::CRect& rect) {
   const int hintHeight = hint.IsInitialized() ? kHintHeight : 0;
-  list.SetRect(vcom::CRect(0, 0, rect.width, rect.height - hintHeight));
-  if (hint.IsInitialized()) hint.SetRect(vcom::CRect(0, rect.height - hintHeight, rect.width, hintHeight));
+  const int listHeight = std::max(0, rect.height - hintHeight - footerHeight);
+  list.SetRect(vcom::CRect(0, 0, rect.width, listHeight));
+  if (hint.IsInitialized()) hint.SetRect(vcom::CRect(0, listHeight, rect.width, hintHeight));
+  if (footer) footer->SetRect(vcom::CRect(0, listHeight + hintHeight, rect.width, footerHeight));
+}
+
+void CListColumn::SetFooter(view::CView* view, int height) {
+  footer = view;
+  footerHeight = height;
+  NewRect(GetRect());
 }
 
 void CListColumn::ReceiveEvent(vcore::TEvent& event) {
@@ -80,6 +90,9 @@ bool COmbrixPane::Init(COmbrix& window, const vcom::CRect& rect) {
   columnWidths[2] = s.splitter3;
   const vcom::CRect column(0, 0, 0, rect.height);
   objects.Init(this, column, kObjectListId, "<F3>Prev <F4>Next");
+  repositoryStatus.Init(&objects, vcom::CRect(0, 0, 0, CRepositoryStatusPanel::kHeight));
+  objects.SetFooter(&repositoryStatus, CRepositoryStatusPanel::kHeight);
+  repositoryStatus.Show(nullptr, s);
   series.Init(this, column, kSeriesListId, "<F5>Prev <F6>Next");
   minima.Init(this, column, kMinimaListId, nullptr);
   AddColumn(&objects, columnWidths[0]);
@@ -93,6 +106,7 @@ bool COmbrixPane::Init(COmbrix& window, const vcom::CRect& rect) {
   int other = 0;
   for (int i = 0; i < kTabCount; ++i) {
     view::CView* page = ChartPage(i + 1);
+    if (!page && i + 1 == kNotesTab) page = &notesPage;
     if (!page) page = &otherPages[other++];
     page->Init(&tabs, tabs.PageRect());
     tabs.AddPage(kTabLabels[i], page);
@@ -108,11 +122,13 @@ void COmbrixPane::Done() {
   if (IsInitialized()) {
     for (int tab : kChartTabs) ChartPage(tab)->Done();
     for (view::CView& page : otherPages) page.Done();
+    notesPage.Done();
     tabs.Done();
     controls.Done();
     chartColumn.Done();
     minima.Done();
     series.Done();
+    repositoryStatus.Done();
     objects.Done();
   }
   selected = nullptr;
@@ -348,6 +364,7 @@ bool COmbrixPane::SelectObject(std::int32_t index) {
     objects.list.SetSelection(field.IndexOf(selected));
     return false;
   }
+  StoreNotes();
   ShowObject(next);
   return true;
 }
@@ -364,9 +381,39 @@ void COmbrixPane::ShowObject(ombrix_data::CObjectListElem* object) {
     object->savedPeriod = object->period;
   }
   ShowVariabilityType();
+  LoadNotes(object);
   controls.ShowObject(object);
   RefreshSeriesList();
   UpdateStatus();
+}
+
+// ------------------------------------------------------------------ notes
+
+void COmbrixPane::LoadNotes(const ombrix_data::CObjectListElem* object) {
+  if (!notesPage.IsInitialized()) return;
+  notesPage.Clear();
+  if (object && object->notes && object->notes->length > 0) {
+    notesPage.InsertText(object->notes->chars(), object->notes->length);
+    notesPage.SetLineIndex(0, 0);
+  }
+  notesPage.ClearUndoBuffer();
+  notesPage.Container()->MarkSaved();
+}
+
+bool COmbrixPane::NotesModified() const { return notesPage.IsInitialized() && notesPage.IsModified(); }
+
+void COmbrixPane::StoreNotes() {
+  if (!NotesModified()) return;
+  if (selected) {
+    // The whole text, without moving the user's cursor.
+    const std::string text = notesPage.Text();
+    if (text.empty())
+      vdstr::FreeDStrA(selected->notes);
+    else
+      vdstr::CopyBufferToDStrA(selected->notes, text.data(), static_cast<std::uint32_t>(text.size()));
+  }
+  notesPage.Container()->MarkSaved();
+  if (selected) ReportChanged();
 }
 
 void COmbrixPane::ShowVariabilityType() {
@@ -376,6 +423,11 @@ void COmbrixPane::ShowVariabilityType() {
 void COmbrixPane::StepObject(int step) {
   const std::int32_t at = selected ? field.IndexOf(selected) + step : 0;
   if (at >= 0 && at < static_cast<std::int32_t>(field.Count())) SelectObject(at);
+}
+
+void COmbrixPane::RefreshObjectList() {
+  ReloadObjectList();
+  objects.list.SetSelection(selected ? field.IndexOf(selected) : -1);
 }
 
 void COmbrixPane::RefreshObjectLabel() {

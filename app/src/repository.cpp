@@ -121,6 +121,35 @@ bool CRepositoryPasswordDialog::CanOK() {
   return false;
 }
 
+// ---------------------------------------------------------------- status panel
+
+bool CRepositoryStatusPanel::Init(view::CNodeView* parent, const vcom::CRect& rect) {
+  if (!view::CNodeView::Init(parent, rect)) return false;
+  for (vcont::CStaticText& line : lines) line.Init(this, vcom::CRect(0, 0, 0, 0), "");
+  NewRect(rect);
+  return true;
+}
+
+void CRepositoryStatusPanel::NewRect(const vcom::CRect& rect) {
+  for (int i = 0; i < kLineCount; ++i)
+    lines[i].SetRect(vcom::CRect(4, 2 + i * kLineHeight, rect.width - 4, kLineHeight));
+}
+
+void CRepositoryStatusPanel::Show(const ombrix_web::CWebInterface* client, const TSettings& settings) {
+  const bool in = client && client->IsLoggedIn();
+  const bool busy = client && !client->IsReady();
+  lines[0].SetText(in ? "ONLINE" : "OFFLINE");
+  lines[0].SetColor(in ? kGoodColor : kWaitColor);
+  lines[1].SetText(busy ? "BUSY" : in ? "READY" : "N/A");
+  lines[1].SetColor(busy ? kWaitColor : in ? kGoodColor : kUnusedColor);
+  const std::string server = client ? std::string(client->config.serverHost) + client->config.serverPath
+                                    : Text(settings.webRepositoryServer) + Text(settings.webRepositoryPath);
+  lines[2].SetText(("User: " + std::string(client ? client->userId : "")).c_str());
+  lines[3].SetText(("Name: " + std::string(client ? client->userName : "")).c_str());
+  lines[4].SetText(("Rights: " + std::string(client ? client->access : "")).c_str());
+  lines[5].SetText(("Server: " + server).c_str());
+}
+
 // ---------------------------------------------------------------- link
 
 CRepositoryLink::CRepositoryLink(COmbrix& window) : window_(window) {}
@@ -135,6 +164,7 @@ void CRepositoryLink::UpdateMenus() {
   window_.EnableCommand(cmLogin, !in && !busy);
   window_.EnableCommand(cmDefineRepository, !in && !busy);
   for (std::uint32_t c : kLoggedInCommands) window_.EnableCommand(c, in && (!busy || c == cmChangePassword));
+  if (window_.pane.repositoryStatus.IsInitialized()) window_.pane.repositoryStatus.Show(web_.get(), window_.settings);
 }
 
 bool CRepositoryLink::Command(std::uint32_t command) {

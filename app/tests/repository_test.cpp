@@ -253,4 +253,95 @@ TEST_F(RepositoryWindowTest, LoginPublishUnpublishLogout) {
   EXPECT_FALSE(Enabled(cmLogout));
 }
 
+// The panel under the object list follows the login state: its lines and
+// the colours of the first two.
+TEST_F(RepositoryWindowTest, StatusPanelShowsStateUserAndServer) {
+  CStandIn server;
+  Configure(server.Port());
+  const CRepositoryStatusPanel& panel = window.pane.repositoryStatus;
+  const std::string where = "Server: 127.0.0.1:" + std::to_string(server.Port()) + "/r/";
+  window.repository.UpdateMenus();
+  auto lines = [&] {
+    std::string text;
+    for (const vcont::CStaticText& line : panel.lines) text += line.Text() + "|";
+    return text;
+  };
+  EXPECT_EQ(lines(), "OFFLINE|N/A|User: |Name: |Rights: |" + where + "|");
+  EXPECT_EQ(panel.lines[0].Color(), 0xff0000bfu);
+  EXPECT_EQ(panel.lines[1].Color(), 0xff7f7f7fu);
+
+  server.Set("/r/api/v1/login", R"({"status":"ok","user_token":"T","user_id":"me","user_name":"Me","access":"all"})");
+  RunCommand(cmLogin);
+  EXPECT_EQ(lines(), "ONLINE|READY|User: me|Name: Me|Rights: all|" + where + "|");
+  EXPECT_EQ(panel.lines[0].Color(), 0xff00bf00u);
+  EXPECT_EQ(panel.lines[1].Color(), 0xff00bf00u);
+
+  // The answer is handled on the window thread: until then the request runs.
+  window.Command(cmLogout);
+  ASSERT_TRUE(window.repository.IsBusy());
+  EXPECT_EQ(panel.lines[1].Text(), "BUSY");
+  EXPECT_EQ(panel.lines[1].Color(), 0xff0000bfu);
+  WaitForRequest();
+  EXPECT_EQ(lines(), "OFFLINE|N/A|User: |Name: |Rights: |" + where + "|");
+}
+
+// What each kind of faulty or refusing answer tells the user, word for word.
+TEST_F(RepositoryWindowTest, ProtocolFailuresShowTheirMessages) {
+  CStandIn server;
+  Configure(server.Port());
+  const std::string good = R"({"status":"ok","user_token":"T","user_id":"me","user_name":"Me","access":"all"})";
+  struct TCase {
+    const char* body;
+    const char* transcript;
+  };
+  const TCase logins[] = {
+      {R"({"status":"fail","error":"Wrong password"})", "[message] Repository Login Failed\nWrong password\n"},
+      {R"({"status":"ok","user_token":"","user_id":"me","user_name":"Me","access":"all"})",
+       "[message] Web Repository Communication Error\nMissing keyword:\nuser_token\n"},
+      {R"({"status":"ok","user_token":"T","user_name":"Me","access":"all"})",
+       "[message] Web Repository Communication Error\nMissing keyword:\nuser_id\n"},
+      {R"({"user_token":"T"})", "[message] Web Repository Communication Error\nMissing keyword:\nstatus\n"},
+      {R"({"status":"maybe"})", "[message] Web Repository Communication Error\nUnknown keyword: \nmaybe\n"},
+      {R"({"status":"ok","user_token":"T","user_id":"../../x","user_name":"Me","access":"all"})",
+       "[message] Web Repository Communication Error\nInvalid keyword:\nuser_id\n"},
+  };
+  for (const TCase& c : logins) {
+    dialogs.Clear();
+    server.Set("/r/api/v1/login", c.body);
+    RunCommand(cmLogin);
+    EXPECT_EQ(dialogs.Transcript(), c.transcript) << c.body;
+    EXPECT_FALSE(window.repository.IsLoggedIn()) << c.body;
+    EXPECT_TRUE(Enabled(cmLogin));
+  }
+
+  server.Set("/r/api/v1/login", good);
+  RunCommand(cmLogin);
+  AddObject("V1 Cyg");
+  window.pane.FieldReplaced();
+  window.pane.SelectObject(0);
+  dialogs.Clear();
+  server.Set("/r/api/v1/publish_object", R"({"status":"fail"})");
+  RunCommand(cmPublish);
+  server.Set("/r/api/v1/publish_object", R"({"status":)");
+  RunCommand(cmPublish);
+  EXPECT_EQ(dialogs.Transcript(),
+            "[message] Web Repository Communication Error\nRequest failed:\nReason not provided by the server.\n"
+            "[message] Web Repository Communication Error\n");  // the parser gives no reason at the end of text
+  EXPECT_TRUE(window.repository.IsLoggedIn());  // protocol failures keep the session
+
+  dialogs.Clear();
+  dialogs.AnswerOK([](vwin::COKCancelDialog& d) {
+    auto& p = static_cast<CRepositoryPasswordDialog&>(d);
+    p.current.SetText("pw");
+    p.newPassword.SetText("n");
+    p.confirm.SetText("n");
+  });
+  server.Set("/r/api/v1/change_password", R"({"status":"odd"})");
+  RunCommand(cmChangePassword);
+  EXPECT_EQ(dialogs.Transcript(),
+            "[dialog] Change repository password\nRepository password:\nNew password:\nConfirm new password:\n"
+            "[message] Web Repository Communication Error\nUnknown keyword: \nodd\n");
+  EXPECT_FALSE(window.repository.IsLoggedIn());
+}
+
 }  // namespace

@@ -115,6 +115,10 @@ bool CCheckBox::Init(view::CNodeView* parent, const vcom::CRect& rect, uint32_t 
   AttachPeer(w, parent, rect);
   return true;
 }
+std::string CCheckBox::Label() const {
+  auto* w = As<QCheckBox>(this);
+  return w ? S(w->text()) : std::string();
+}
 bool CCheckBox::IsChecked() const {
   auto* w = As<QCheckBox>(this);
   return w && w->isChecked();
@@ -136,6 +140,10 @@ bool CRadioButton::Init(view::CNodeView* parent, const vcom::CRect& rect, uint32
   });
   AttachPeer(w, parent, rect);
   return true;
+}
+std::string CRadioButton::Label() const {
+  auto* w = As<QRadioButton>(this);
+  return w ? S(w->text()) : std::string();
 }
 bool CRadioButton::IsChecked() const {
   auto* w = As<QRadioButton>(this);
@@ -216,6 +224,7 @@ std::string CStaticText::Text() const {
   return w ? S(w->text()) : std::string();
 }
 void CStaticText::SetColor(vcolor::TColor color) {
+  color_ = color;
   if (auto* w = As<QLabel>(this)) w->setStyleSheet(QString("color: %1").arg(ToQColor(color).name()));
 }
 
@@ -317,6 +326,7 @@ bool CListBox::Init(view::CNodeView* parent, const vcom::CRect& rect, uint32_t i
   w->setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
   QObject::connect(w, &QListWidget::itemSelectionChanged, [this] { Notify(vcore::cnSelected); });
   QObject::connect(w, &QListWidget::itemActivated, [this] { Notify(vcore::cnActivated); });
+  QObject::connect(w, &QListWidget::itemChanged, [this] { Notify(vcore::cnChanged); });
   AttachPeer(w, parent, rect);
   return true;
 }
@@ -324,7 +334,9 @@ void CListBox::AddItem(const char* text) {
   Set(As<QListWidget>(this), false, [&](QListWidget* w) { w->addItem(Q(text)); });
 }
 void CListBox::SetItemText(int index, const char* text) {
-  if (auto* w = As<QListWidget>(this); w && index >= 0 && index < w->count()) w->item(index)->setText(Q(text));
+  Set(As<QListWidget>(this), false, [&](QListWidget* w) {
+    if (index >= 0 && index < w->count()) w->item(index)->setText(Q(text));
+  });
 }
 void CListBox::Clear() {
   Set(As<QListWidget>(this), false, [](QListWidget* w) { w->clear(); });
@@ -360,6 +372,29 @@ void CListBox::Select(int index, bool selected, bool notify) {
   Set(As<QListWidget>(this), notify, [&](QListWidget* w) {
     if (index >= 0 && index < w->count()) w->item(index)->setSelected(selected);
   });
+}
+void CListBox::SetItemChecked(int index, bool checked) {
+  Set(As<QListWidget>(this), false, [&](QListWidget* w) {
+    if (index < 0 || index >= w->count()) return;
+    QListWidgetItem* item = w->item(index);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+  });
+}
+bool CListBox::IsItemChecked(int index) const {
+  auto* w = As<QListWidget>(this);
+  return w && index >= 0 && index < w->count() && w->item(index)->checkState() == Qt::Checked;
+}
+void CListBox::SetItemColor(int index, vcolor::TColor color) {
+  Set(As<QListWidget>(this), false, [&](QListWidget* w) {
+    if (index >= 0 && index < w->count()) w->item(index)->setForeground(ToQColor(color));
+  });
+}
+vcolor::TColor CListBox::ItemColor(int index) const {
+  auto* w = As<QListWidget>(this);
+  if (!w || index < 0 || index >= w->count()) return vcolor::Black;
+  const QBrush brush = w->item(index)->foreground();
+  return brush.style() == Qt::NoBrush ? vcolor::Black : FromQColor(brush.color());
 }
 
 // ---------------------------------------------------------------- numbers

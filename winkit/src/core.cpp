@@ -186,6 +186,11 @@ void WaitDispatching(const std::function<bool()>& done) {
   QCoreApplication::sendPostedEvents();
 }
 
+void ProcessOutputEvents() {
+  EnsureApp();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void WaitThreadsDispatching(std::thread* threads, int count) {
   // A helper joins the threads in turn and raises a flag; the GUI thread
   // keeps dispatching until it sees the flag.

@@ -385,6 +385,12 @@ void CScrollerView::SetContent(CView* content) {
 void CScrollerView::SetContentSize(int width, int height) {
   if (content_ && content_->Impl() && content_->Impl()->outer) content_->Impl()->outer->resize(width, height);
 }
+void CScrollerView::SetContentMinimumSize(int width, int height) {
+  QScrollArea* area = AreaOf(this);
+  if (!area || !content_ || !content_->Impl() || !content_->Impl()->outer) return;
+  content_->Impl()->outer->setMinimumSize(std::max(0, width), std::max(0, height));
+  area->setWidgetResizable(true);  // lays the content out again at once
+}
 void CScrollerView::ScrollTo(int x, int y) {
   if (QScrollArea* a = AreaOf(this)) {
     a->horizontalScrollBar()->setValue(x);

@@ -9,12 +9,14 @@
 
 #include <ombrix_field/field.h>
 #include <ombrix_field/user_io.h>
+#include <lectern/text_view.h>
 #include <ombrix_present/chart_page.h>
 #include <winkit/winkit.h>
 
 #include "ombrix_app/dialog_user_io.h"
 #include "ombrix_app/fit_page.h"
 #include "ombrix_app/minimum_page.h"
+#include "ombrix_app/repository.h"
 #include "ombrix_app/settings.h"
 
 namespace ombrix_app {
@@ -56,15 +58,22 @@ class CMinimumParametersDialog : public vwin::COKCancelDialog {
 inline constexpr int kTabCount = 12;
 extern const char* const kTabLabels[kTabCount];
 
-// A list box above a one-line hint ("<F3>Prev <F4>Next").
+// A list box above a one-line hint ("<F3>Prev <F4>Next") and, optionally,
+// a footer view of fixed height below the hint.
 class CListColumn : public view::CNodeView {
  public:
   bool Init(view::CNodeView* parent, const vcom::CRect& rect, std::uint32_t id, const char* hint);
   void NewRect(const vcom::CRect& rect) override;
+  // The footer is a child of this column, made by the caller.
+  void SetFooter(view::CView* view, int height);
   // Key events from the list carry the column as their source on the way up.
   void ReceiveEvent(vcore::TEvent& event) override;
   vcont::CListBox list;
   vcont::CStaticText hint;
+
+ private:
+  view::CView* footer = nullptr;  // not owned
+  int footerHeight = 0;
 };
 
 // Controls above the tabs. After a change they send kControlsChangedId
@@ -177,11 +186,17 @@ class COmbrixPane : public view::CSplitterView {
   void ShowMinimaList(bool shown);
   bool IsMinimaListShown() const;
 
-  // Notes of the selected object. The Notes tab has no editor yet, so it
-  // never holds unsaved edits and storing finds nothing to store.
-  bool NotesModified() const { return false; }
-  void StoreNotes() {}
+  // The Notes tab holds edits of the selected object's notes not stored yet.
+  bool NotesModified() const;
+  // Stores edited notes into the selected object (an empty text removes
+  // them) and reports the field changed; without edits nothing happens.
+  void StoreNotes();
 
+  // Rebuilds the labels of the object list, keeping the selection.
+  void RefreshObjectList();
+  // Charts, pages and controls let go of the shown object's series (before
+  // series are removed or replaced; RefreshSeriesList shows them again).
+  void ForgetShownData();
   // Rebuilds the selected object's label, the series list and the minima list.
   void RefreshObjectLabel();
   void RefreshSeriesList();
@@ -190,6 +205,7 @@ class COmbrixPane : public view::CSplitterView {
   CListColumn objects;  // labels of the field's objects
   CListColumn series;   // lines of the selected object's series
   CListColumn minima;   // minima of the selected series
+  CRepositoryStatusPanel repositoryStatus;  // footer of the object list
   // The chart column: the object's controls above the tabs.
   CChartColumn chartColumn;
   CObjectControls controls;
@@ -203,7 +219,9 @@ class COmbrixPane : public view::CSplitterView {
   CMinimumFitPage minimumPage;
   ombrix_lc::CChartPage etvPage{ombrix_lc::ckPlain};
   ombrix_lc::CPredictionPage predictionPage;
-  view::CView otherPages[kTabCount - 8];
+  lectern::CTextView notesPage;  // tab 10: the selected object's notes
+  view::CView otherPages[kTabCount - 9];
+  static constexpr int kNotesTab = 10;
   // Tabs with a chart page, in tab order.
   static constexpr int kChartTabs[] = {1, 2, 3, 4, 5, 6, 7, 11};
 
@@ -225,13 +243,13 @@ class COmbrixPane : public view::CSplitterView {
 
  private:
   void ReloadObjectList();
-  // Charts, mirror page and controls let go of the shown object and series.
-  void ForgetShownData();
   // The minima lines of the selected series, without rebuilding the chart.
   void FillMinimaList();
   // The object controls changed M0, P or an offset.
   void ControlsChanged(std::uint32_t id);
   void ShowObject(ombrix_data::CObjectListElem* object);
+  // Fills the Notes tab with the object's notes, unedited.
+  void LoadNotes(const ombrix_data::CObjectListElem* object);
   // The tool box's variability-type combo box shows the selected object's.
   void ShowVariabilityType();
   void ReportChanged();

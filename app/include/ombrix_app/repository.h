@@ -37,6 +37,26 @@ class CWebRepositoryDialog : public vwin::COKCancelDialog {
 // URL), user name, the check box and the password when one was typed.
 bool EditWebRepository(TSettings& settings);
 
+// The repository's state under the object list: "ONLINE"/"OFFLINE",
+// "READY"/"BUSY"/"N/A", then user id, user name, rights and server.
+class CRepositoryStatusPanel : public view::CNodeView {
+ public:
+  static constexpr int kLineCount = 6;
+  static constexpr int kLineHeight = 16;
+  static constexpr int kHeight = kLineCount * kLineHeight + 4;
+  static constexpr vcolor::TColor kGoodColor = 0xff00bf00;     // ONLINE, READY
+  static constexpr vcolor::TColor kWaitColor = 0xff0000bf;     // OFFLINE, BUSY
+  static constexpr vcolor::TColor kUnusedColor = 0xff7f7f7f;   // N/A
+
+  bool Init(view::CNodeView* parent, const vcom::CRect& rect);
+  void NewRect(const vcom::CRect& rect) override;
+  // The client's state (null before the first login); the server comes
+  // from the client once it exists, else from the settings.
+  void Show(const ombrix_web::CWebInterface* client, const TSettings& settings);
+
+  vcont::CStaticText lines[kLineCount];
+};
+
 // "Change repository password": current, new and confirmation (masked).
 // OK with a confirmation that differs keeps the dialog open.
 class CRepositoryPasswordDialog : public vwin::COKCancelDialog {

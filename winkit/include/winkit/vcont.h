@@ -46,6 +46,7 @@ class CToggleButton : public CControl {
 class CCheckBox : public CControl {
  public:
   bool Init(view::CNodeView* parent, const vcom::CRect& rect, uint32_t id, const char* label);
+  std::string Label() const;
   bool IsChecked() const;
   void SetChecked(bool checked, bool notify = false);
 };
@@ -55,6 +56,7 @@ class CCheckBox : public CControl {
 class CRadioButton : public CControl {
  public:
   bool Init(view::CNodeView* parent, const vcom::CRect& rect, uint32_t id, const char* label, int group);
+  std::string Label() const;
   bool IsChecked() const;
   void SetChecked(bool checked, bool notify = false);
   int Group() const { return group_; }
@@ -133,6 +135,13 @@ class CListBox : public CControl {
   void SetSelection(int index, bool notify = false);
   bool IsSelected(int index) const;
   void Select(int index, bool selected, bool notify = false);
+  // A tick box in front of an item; setting it makes the item tickable.
+  // Ticking by the user sends cnChanged.
+  void SetItemChecked(int index, bool checked);
+  bool IsItemChecked(int index) const;
+  // Text colour of one item.
+  void SetItemColor(int index, vcolor::TColor color);
+  vcolor::TColor ItemColor(int index) const;
 };
 
 class CStaticText : public CControl {
@@ -141,6 +150,10 @@ class CStaticText : public CControl {
   void SetText(const char* text);
   std::string Text() const;
   void SetColor(vcolor::TColor color);
+  vcolor::TColor Color() const { return color_; }
+
+ private:
+  vcolor::TColor color_ = vcolor::Black;  // the last colour set
 };
 
 // One line the user can select and copy but not edit.

@@ -116,6 +116,10 @@ bool PostMessageA(THandle window, uint32_t msg, uint64_t wParam = 0, int64_t lPa
 void WaitThreadsDispatching(std::thread* threads, int count);
 // Processes GUI events until done() answers true (checked every few ms).
 void WaitDispatching(const std::function<bool()>& done);
+// Processes pending paint, timer and posted events but no user input: keeps
+// a window drawn during a long operation without letting the user start
+// another command in the middle of it.
+void ProcessOutputEvents();
 
 // ---------------------------------------------------------------- cursors
 

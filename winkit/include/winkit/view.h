@@ -187,6 +187,10 @@ class CScrollerView : public CNodeView {
   int ScrollY() const;
   // Back to the top-left.
   void ResetScroll() { ScrollTo(0, 0); }
+  // From now on the content fills the visible area and is never smaller
+  // than width x height: scroll bars appear only where the area is smaller.
+  // Replaces SetContentSize for this scroller.
+  void SetContentMinimumSize(int width, int height);
 
  private:
   CView* content_ = nullptr;  // scrolled view, not owned

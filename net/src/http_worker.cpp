@@ -5,6 +5,7 @@
 #include <ifaddrs.h>
 #include <net/if.h>
 
+#include <cstdlib>
 #include <mutex>
 
 namespace ombrix_web {
@@ -99,6 +100,11 @@ THttpResult RunHttpRequest(const THttpRequest& request, std::string& response) {
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
   curl_easy_setopt(curl, CURLOPT_TIMEOUT, request.timeoutSeconds);
   curl_easy_setopt(curl, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+  // A group's server may carry a certificate of its own authority:
+  // OMBRIX_CA_FILE names the PEM file of the authorities to trust instead of
+  // the system's. Certificate and host checks stay on.
+  if (const char* authorities = std::getenv("OMBRIX_CA_FILE"); authorities && *authorities)
+    curl_easy_setopt(curl, CURLOPT_CAINFO, authorities);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, AppendBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
   if (!request.body.empty()) {

@@ -150,11 +150,13 @@ namespace ombrix_repo::test {
 namespace {
 
 // An "https://" repository URL really uses TLS and checks the certificate:
-// a self-signed one is refused, and the plain server does not answer TLS.
+// a self-signed one is refused until OMBRIX_CA_FILE names it as trusted,
+// and then the login succeeds over TLS.
 TEST(RepoTls, HttpsIsKeptAndCertificatesAreChecked) {
   ombrix_test::CTempFolder folder("ombrix-tls");
   const std::string key = folder.Path("key.pem"), cert = folder.Path("cert.pem");
-  const std::string make = "openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -days 1 -keyout '" + key +
+  const std::string make = "openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 "
+                           "-days 1 -keyout '" + key +
                            "' -out '" + cert + "' >/dev/null 2>&1";
   if (std::system(make.c_str()) != 0) GTEST_SKIP() << "no openssl program to make a certificate";
   CRepository repository;
@@ -174,6 +176,12 @@ TEST(RepoTls, HttpsIsKeptAndCertificatesAreChecked) {
   EXPECT_EQ(c.web.request.url.rfind("https://", 0), 0u);
   EXPECT_FALSE(c.web.IsLoggedIn());
   EXPECT_EQ(c.owner.LastMessage(), "Cannot Reach Web Repository|Repository server not accessible.|Try again later.");
+
+  ::setenv("OMBRIX_CA_FILE", cert.c_str(), 1);
+  const bool loggedIn = c.web.Login("anna", "pw") && c.web.IsLoggedIn();
+  ::unsetenv("OMBRIX_CA_FILE");
+  EXPECT_TRUE(loggedIn) << c.owner.LastMessage();
+  EXPECT_STREQ(c.web.userId, "anna");
 }
 
 }  // namespace

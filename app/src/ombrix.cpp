@@ -363,6 +363,7 @@ void COmbrix::VariabilityTypeChanged() {
     return;
   std::memset(object->variabilityType, 0, sizeof object->variabilityType);
   std::memcpy(object->variabilityType, text.data(), text.size());
+  pane.metaDataPage.RefreshFixedFields();
   Command(cmFieldChanged);
 }
 

@@ -106,6 +106,7 @@ bool COmbrixPane::Init(COmbrix& window, const vcom::CRect& rect) {
   int other = 0;
   for (int i = 0; i < kTabCount; ++i) {
     view::CView* page = ChartPage(i + 1);
+    if (!page && i + 1 == kMetaDataTab) page = &metaDataPage;
     if (!page && i + 1 == kNotesTab) page = &notesPage;
     if (!page) page = &otherPages[other++];
     page->Init(&tabs, tabs.PageRect());
@@ -123,6 +124,7 @@ void COmbrixPane::Done() {
     for (int tab : kChartTabs) ChartPage(tab)->Done();
     for (view::CView& page : otherPages) page.Done();
     notesPage.Done();
+    metaDataPage.Done();
     tabs.Done();
     controls.Done();
     chartColumn.Done();
@@ -173,6 +175,9 @@ void COmbrixPane::ReceiveEvent(vcore::TEvent& event) {
       if (owner) StorePredictionSettings(predictionPage, owner->settings);
     } else if (event.code == kControlsChangedId) {
       ControlsChanged(static_cast<std::uint32_t>(event.data));
+      metaDataPage.RefreshFixedFields();
+    } else if (event.code >= kMetaDataEditedId && event.code <= kMetaDataSourceEditedId) {
+      MetaDataEdited(event.code);
     } else {
       return;
     }
@@ -289,6 +294,8 @@ void COmbrixPane::ShowActiveChart(bool keepZoom) {
 void COmbrixPane::OnTabChanged() {
   ShowActiveChart(false);
   const int tab = ActiveTab();
+  // M0, period and names may have changed on other tabs meanwhile.
+  if (tab == kMetaDataTab) metaDataPage.RefreshFixedFields();
   const bool phased = tab == kPhasedTab || tab == kPhasedFitTab;
   if (owner) vcore::CreateEventA(owner, vcore::evApplication, kTabChangedEvent, phased ? 1 : 0);
 }
@@ -302,6 +309,20 @@ void COmbrixPane::ZoomCommand(std::uint32_t command) {
     case cmClearZoom: page->Chart().ClearZoom(); break;
     default: break;
   }
+}
+
+void COmbrixPane::MetaDataEdited(std::uint32_t code) {
+  switch (code) {
+    case kMetaDataLabelEditedId: RefreshObjectLabel(); break;
+    case kMetaDataTypeEditedId: ShowVariabilityType(); break;
+    case kMetaDataElementsEditedId:
+      controls.ShowNumbers();
+      ShowActiveChart(true);
+      break;
+    case kMetaDataSourceEditedId: ShowActiveChart(true); break;
+    default: break;
+  }
+  ReportChanged();
 }
 
 void COmbrixPane::ControlsChanged(std::uint32_t id) {
@@ -337,6 +358,7 @@ void COmbrixPane::ClearField() {
 void COmbrixPane::ForgetShownData() {
   if (!IsInitialized()) return;
   controls.ShowObject(nullptr);
+  metaDataPage.ShowObject(nullptr);
   for (int tab : kChartTabs) ChartPage(tab)->Chart().ClearCurve();
   mirrorPage.Show(ombrix_lc::TBuildRequest{});
   phasedFitPage.Show(ombrix_lc::TBuildRequest{});
@@ -382,6 +404,7 @@ void COmbrixPane::ShowObject(ombrix_data::CObjectListElem* object) {
   }
   ShowVariabilityType();
   LoadNotes(object);
+  metaDataPage.ShowObject(object);
   controls.ShowObject(object);
   RefreshSeriesList();
   UpdateStatus();

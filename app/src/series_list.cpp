@@ -22,6 +22,10 @@ void COmbrixPane::RefreshSeriesList() {
     }
   }
   if (keep >= 0 && keep < static_cast<std::int32_t>(shownSeries.size())) series.list.SetSelection(keep);
+  // Series came or went: the meta-data page may have to show another source.
+  if (metaDataPage.Object() != selected ||
+      metaDataPage.SourceSeries() != (selected ? selected->MetaDataSourceSeries() : nullptr))
+    metaDataPage.ShowObject(selected);
   RefreshMinimaList();
 }
 

@@ -15,6 +15,7 @@
 
 #include "ombrix_app/dialog_user_io.h"
 #include "ombrix_app/fit_page.h"
+#include "ombrix_app/meta_data_pane.h"
 #include "ombrix_app/minimum_page.h"
 #include "ombrix_app/repository.h"
 #include "ombrix_app/settings.h"
@@ -219,8 +220,10 @@ class COmbrixPane : public view::CSplitterView {
   CMinimumFitPage minimumPage;
   ombrix_lc::CChartPage etvPage{ombrix_lc::ckPlain};
   ombrix_lc::CPredictionPage predictionPage;
+  CMetaDataPane metaDataPage;    // tab 9: names, elements and meta-data
   lectern::CTextView notesPage;  // tab 10: the selected object's notes
-  view::CView otherPages[kTabCount - 9];
+  view::CView otherPages[kTabCount - 10];
+  static constexpr int kMetaDataTab = 9;
   static constexpr int kNotesTab = 10;
   // Tabs with a chart page, in tab order.
   static constexpr int kChartTabs[] = {1, 2, 3, 4, 5, 6, 7, 11};
@@ -247,6 +250,8 @@ class COmbrixPane : public view::CSplitterView {
   void FillMinimaList();
   // The object controls changed M0, P or an offset.
   void ControlsChanged(std::uint32_t id);
+  // The meta-data page edited the object (one of its kMetaData...Id codes).
+  void MetaDataEdited(std::uint32_t code);
   void ShowObject(ombrix_data::CObjectListElem* object);
   // Fills the Notes tab with the object's notes, unedited.
   void LoadNotes(const ombrix_data::CObjectListElem* object);

@@ -412,6 +412,20 @@ void COmbrixPane::ShowObject(ombrix_data::CObjectListElem* object) {
 
 // ------------------------------------------------------------------ notes
 
+namespace {
+
+std::string WithCRLFLineEnds(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 32);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}
+
+}  // namespace
+
 void COmbrixPane::LoadNotes(const ombrix_data::CObjectListElem* object) {
   if (!notesPage.IsInitialized()) return;
   notesPage.Clear();
@@ -428,8 +442,9 @@ bool COmbrixPane::NotesModified() const { return notesPage.IsInitialized() && no
 void COmbrixPane::StoreNotes() {
   if (!NotesModified()) return;
   if (selected) {
-    // The whole text, without moving the user's cursor.
-    const std::string text = notesPage.Text();
+    // The whole text, without moving the user's cursor; notes separate their
+    // lines by CR LF, so line ends typed or pasted as LF alone become CR LF.
+    const std::string text = WithCRLFLineEnds(notesPage.Text());
     if (text.empty())
       vdstr::FreeDStrA(selected->notes);
     else

@@ -318,4 +318,25 @@ TEST_F(NotesTabTest, ClosingWithOnlyNotesEditedAsksAndSaveStoresThemFirst) {
   EXPECT_NE(text.find("seen at minimum"), std::string::npos);
 }
 
+TEST_F(NotesTabTest, NotesTypedThenAnotherObjectSelectedSurviveSaveAndLoad) {
+  AddObject("V1 Cyg");
+  AddObject("V2 Cyg");
+  window.pane.FieldReplaced();
+  Type("first line");
+  Notes().HandleKey(vcore::vkReturn, 0);
+  Type("second \"quoted\" line");
+  ASSERT_TRUE(window.pane.SelectObject(1));
+
+  const std::string path = (config.root / "notes.ofd").string();
+  dialogs.AnswerFile(path);
+  window.Command(cmSaveFieldAs);
+  window.Command(cmNewField);
+  dialogs.AnswerFile(path);
+  window.Command(cmLoadField);
+  ASSERT_EQ(Field().Count(), 2u) << dialogs.Transcript();
+  EXPECT_EQ(Notes().Text(), "first line\r\nsecond \"quoted\" line\r\n");
+  ASSERT_TRUE(window.pane.SelectObject(1));
+  EXPECT_EQ(Notes().Text(), "");
+}
+
 }  // namespace

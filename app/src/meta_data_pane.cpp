@@ -13,6 +13,7 @@
 
 #include <ombrix_field/series_file.h>
 #include <ombrix_model/angles.h>
+#include <ombrix_exports/copy_info.h>
 #include <runbase/fixed_text.h>
 #include <runbase/storage.h>
 #include <runbase/str.h>
@@ -161,25 +162,6 @@ bool ReadNumber(const std::string& boxText, double unset, double& value) {
   return true;
 }
 
-// `units` hours or degrees as "UU MM SS.s…" with each part two digits wide
-// and `decimals` decimals of seconds. Rounding is done on the whole value in
-// units of the last decimal, so 59.9996 seconds carry into the minutes.
-std::string SexagesimalText(double units, int decimals, bool alwaysSigned) {
-  // Far beyond any coordinate: a damaged value, shown like an unknown one.
-  if (!std::isfinite(units) || std::fabs(units) >= 1e6) return "";
-  long long scale = 1;
-  for (int i = 0; i < decimals; ++i) scale *= 10;
-  const long long ticks = std::llround(std::fabs(units) * 3600.0 * static_cast<double>(scale));
-  const long long perMinute = 60 * scale;
-  const long long perUnit = 3600 * scale;
-  const long long secondTicks = ticks % perMinute;
-  const char* sign = units < 0 && ticks > 0 ? "-" : alwaysSigned ? "+" : "";
-  char text[64];
-  std::snprintf(text, sizeof text, "%s%02lld %02lld %02lld.%0*lld", sign, ticks / perUnit, ticks % perUnit / perMinute,
-                secondTicks / scale, decimals, secondTicks % scale);
-  return text;
-}
-
 // Trimmed sexagesimal text in hours or degrees; false when it does not parse.
 bool ParseUnits(const std::string& text, double& units) {
   const std::string trimmed = Trimmed(text);
@@ -272,13 +254,11 @@ int RowStep() { return vcore::ScaleV(kRowHeight) + kGap; }
 // ------------------------------------------------------------ coordinates
 
 std::string RightAscensionText(double radians) {
-  if (!ombrix_data::IsRAKnown(radians)) return "";
-  return SexagesimalText(ombrix_model::RadiansToHours(radians), 3, false);
+  return ombrix_export::RightAscensionText(radians, ombrix_export::TCoordinateForm::spaced);
 }
 
 std::string DeclinationText(double radians) {
-  if (!ombrix_data::IsDecKnown(radians)) return "";
-  return SexagesimalText(ombrix_model::RadiansToDegrees(radians), 2, true);
+  return ombrix_export::DeclinationText(radians, ombrix_export::TCoordinateForm::spaced);
 }
 
 double ParseRightAscension(const std::string& text) {

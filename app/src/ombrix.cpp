@@ -9,6 +9,7 @@
 
 #include "chart_export_commands.h"
 #include "ombrix_app/bulk_commands.h"
+#include "ombrix_app/export_commands.h"
 #include "ombrix_app/period_commands.h"
 #include "ombrix_app/commands.h"
 #include "ombrix_app/shell_dialogs.h"
@@ -264,6 +265,10 @@ void COmbrix::Command(std::uint32_t command) {
   if (repository.Command(command)) return;
   if (IsBulkCommand(command)) {
     RunBulkCommand(*this, command);
+    return;
+  }
+  if (IsExportCommand(command)) {
+    RunExportCommand(*this, command);
     return;
   }
   if (pane.Command(command)) return;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include <ombrix_present/curve_data.h>
+#include <runbase/fixed_text.h>
 #include <runbase/os.h>
 
 #include "chart_export_commands.h"
@@ -103,12 +104,8 @@ bool COmbrixPane::Init(COmbrix& window, const vcom::CRect& rect) {
   chartColumn.Init(this, column);
   controls.Init(&chartColumn, vcom::CRect(0, 0, 0, 0));
   tabs.Init(&chartColumn, vcom::CRect(0, 0, 0, 0), kTabsId);
-  int other = 0;
   for (int i = 0; i < kTabCount; ++i) {
-    view::CView* page = ChartPage(i + 1);
-    if (!page && i + 1 == kMetaDataTab) page = &metaDataPage;
-    if (!page && i + 1 == kNotesTab) page = &notesPage;
-    if (!page) page = &otherPages[other++];
+    view::CView* page = PageOfTab(i + 1);
     page->Init(&tabs, tabs.PageRect());
     tabs.AddPage(kTabLabels[i], page);
   }
@@ -122,9 +119,10 @@ bool COmbrixPane::Init(COmbrix& window, const vcom::CRect& rect) {
 void COmbrixPane::Done() {
   if (IsInitialized()) {
     for (int tab : kChartTabs) ChartPage(tab)->Done();
-    for (view::CView& page : otherPages) page.Done();
+    tablePage.Done();
     notesPage.Done();
     metaDataPage.Done();
+    imagePage.Done();
     tabs.Done();
     controls.Done();
     chartColumn.Done();
@@ -141,6 +139,8 @@ void COmbrixPane::Done() {
 
 void COmbrixPane::ReportChanged() {
   if (owner) owner->Command(cmFieldChanged);
+  // The table shows the whole field: it follows every change while shown.
+  if (ActiveTab() == kTableTab) tablePage.Refresh(field);
 }
 
 void COmbrixPane::UpdateStatus() {
@@ -253,6 +253,16 @@ ombrix_lc::CChartPage* COmbrixPane::ChartPage(int tab) {
   }
 }
 
+view::CView* COmbrixPane::PageOfTab(int tab) {
+  switch (tab) {
+    case kImageTab: return &imagePage;
+    case kMetaDataTab: return &metaDataPage;
+    case kNotesTab: return &notesPage;
+    case kTableTab: return &tablePage;
+    default: return ChartPage(tab);
+  }
+}
+
 ombrix_lc::TBuildRequest COmbrixPane::BuildRequest(bool keepZoom) {
   ombrix_lc::TBuildRequest r;
   r.object = selected;
@@ -287,8 +297,19 @@ void COmbrixPane::ShowActiveChart(bool keepZoom) {
     case ombrix_lc::ctMinimumFit: minimumPage.Show(r); break;
     case ombrix_lc::ctETV: ombrix_lc::ShowETV(etvPage.Chart(), r); break;
     case ombrix_lc::ctPrediction: predictionPage.Show(selected); break;
+    case kImageTab: {
+      const std::string file = SelectedSeriesFile();
+      imagePage.ShowSeriesPicture(file.empty() ? nullptr : file.c_str());
+      break;
+    }
+    case kTableTab: tablePage.Refresh(field); break;
     default: break;
   }
+}
+
+std::string COmbrixPane::SelectedSeriesFile() const {
+  const auto* local = dynamic_cast<const ombrix_data::CLocalSeriesTreeElem*>(SelectedSeries());
+  return local ? std::string(FixedText::View(kPathHigh, local->absolutePath)) : std::string();
 }
 
 void COmbrixPane::OnTabChanged() {
@@ -301,6 +322,13 @@ void COmbrixPane::OnTabChanged() {
 }
 
 void COmbrixPane::ZoomCommand(std::uint32_t command) {
+  if (ActiveTab() == kImageTab) {  // the picture zooms by whole steps
+    if (command == cmClearZoom)
+      imagePage.image.SetZoom(0);
+    else
+      imagePage.image.ZoomCentred(command == cmZoomIn ? 1 : -1);
+    return;
+  }
   ombrix_lc::CChartPage* page = ChartPage(ActiveTab());
   if (!page) return;
   switch (command) {

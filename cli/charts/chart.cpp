@@ -9,11 +9,13 @@
 
 #include <runbase/fio_replace.h>
 
+#include <ombrix_present/chart_export.h>
 #include <ombrix_present/curve_data.h>
 #include <winkit/view.h>
 #include <winkit/vimage.h>
 
 #include "analysis_commands/fit_input.h"
+#include "field_commands/html_pictures.h"
 #include "field_commands/object_choice.h"
 #include "ombrix_cli/arguments.h"
 #include "options.h"
@@ -146,6 +148,27 @@ bool WriteChart(ombrix_lc::CLightCurvePane& pane, const TChartArguments& chart, 
   return true;
 }
 
+// Tabs drawn for the pictures of the HTML export.
+constexpr int kCompressedSeriesTab = 2;
+constexpr int kPhasedCurveTab = 3;
+
+// The picture and the thumbnail of one object of the HTML export, drawn
+// without title through the panes the program shows.
+bool WriteHtmlPictures(const ombrix_export::THtmlPictureRequest& request) {
+  ombrix_data::CFilterTable filters;
+  filters.Init();
+  filters.LoadDefaults();
+  ombrix_lc::TBuildRequest build;
+  build.object = request.object;
+  build.filters = &filters;
+  const int tab = request.phasedCurve ? kPhasedCurveTab : kCompressedSeriesTab;
+  const bool written = ombrix_lc::WriteChartPictures(
+      tab, build,
+      {{request.picturePath, request.pictureWidth, request.pictureDepth},
+       {request.thumbPath, request.thumbWidth, request.thumbDepth}});
+  return written;
+}
+
 int RunChart(TArguments arguments, std::ostream& out, std::ostream& err) {
   TParsedArguments parsed;
   TChartArguments chart;
@@ -227,6 +250,7 @@ extern const TCliCommand ChartCommand = {
 
 TCommandList ProgramCommands() {
   static const TCliCommand* const commands[] = {&ChartCommand};
+  if (!HtmlPictureWriter()) SetHtmlPictureWriter(WriteHtmlPictures);
   return commands;
 }
 

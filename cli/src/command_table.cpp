@@ -13,6 +13,7 @@ extern const TCliCommand JsonCommand;
 extern const TCliCommand SeriesCommand;
 extern const TCliCommand FieldCommand;
 extern const TCliCommand ResaveCommand;
+extern const TCliCommand ExportCommand;
 extern const TCliCommand FitCommand;
 extern const TCliCommand MinimumCommand;
 extern const TCliCommand FrequencyCommand;
@@ -27,6 +28,7 @@ const TCliCommand* const kCommands[] = {
     &SeriesCommand,
     &FieldCommand,
     &ResaveCommand,
+    &ExportCommand,
     &FitCommand,
     &MinimumCommand,
     &FrequencyCommand,

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +11,7 @@
 
 #include "ofd_sections.h"
 #include "ombrix_field/bulk_edits.h"
+#include "ombrix_field/nights.h"
 
 namespace ombrix_data {
 namespace {
@@ -84,11 +84,6 @@ double Average(const double* values, std::uint32_t n) {
 }
 
 // ---- statistics ----
-
-struct TNight {
-  double earliest;
-  double latest;
-};
 
 bool IsConsidered(const CSeriesTreeElem& s, bool shortSeriesOnly) {
   return s.pointCount > 0 && (!shortSeriesOnly || !s.IsLong());
@@ -202,25 +197,18 @@ bool LevelSeriesOffsets(CObjectListElem& object, CSeriesTreeElem* selected, TLev
 void GetFieldStatistics(const CField& field, bool shortSeriesOnly, TFieldStatistics& statistics) {
   statistics = {};
   statistics.objects = field.Count();
-  std::map<std::int64_t, TNight> nights;
+  CNightSet nights;
   for (CObjectListElem* o = field.First(); o; o = CField::Next(o)) {
     for (CSeriesTreeElem* s = o->FirstSeries(); s; s = o->NextSeries(s)) {
       statistics.minima += s->minima.count;
       if (!IsConsidered(*s, shortSeriesOnly)) continue;
       ++statistics.series;
       statistics.points += s->pointCount;
-      const double first = s->FirstTime();
-      const double last = s->LastTime();
-      auto [night, added] = nights.try_emplace(static_cast<std::int64_t>(first), TNight{first, last});
-      if (added) continue;
-      night->second.earliest = std::min(night->second.earliest, first);
-      night->second.latest = std::max(night->second.latest, last);
+      nights.AddSeries(*s);
     }
   }
-  double hours = 0;
-  for (const auto& [key, night] : nights) hours += (night.latest - night.earliest) * 24;
-  statistics.nights = static_cast<std::uint32_t>(nights.size());
-  statistics.observingHours = std::llround(hours);
+  statistics.nights = nights.Count();
+  statistics.observingHours = std::llround(nights.ObservingHours());
 }
 
 std::string FieldStatisticsText(const TFieldStatistics& statistics) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include <runbase/fio_replace.h>
 #include <winkit/vdlg.h>
@@ -167,6 +168,24 @@ bool RunChartExport(CLightCurvePane* chart, bool svg, const char* objectName, TC
   }
   last = path;
   return saved;
+}
+
+bool WriteChartPictures(int tab, const TBuildRequest& request, const std::vector<TPictureFile>& files) {
+  view::EnsureOffScreenApplication();
+  std::string why;
+  const std::unique_ptr<CLightCurvePane> pane = BuildChartTab(tab, request, why);
+  if (!pane) return false;
+  for (const TPictureFile& file : files) {
+    vimage::CImage picture;
+    if (!pane->ExportImage(file.width, file.depth, picture)) return false;
+    FIO::CReplaceFile out;
+    char error[256] = "";
+    if (!out.Begin(static_cast<std::uint32_t>(file.path.size()), file.path.c_str(), false) ||
+        !picture.SaveToHandle(static_cast<int>(out.Handle()), vimage::ifPNG, 0, sizeof error - 1, error) ||
+        !out.Commit())
+      return false;
+  }
+  return true;
 }
 
 }  // namespace ombrix_lc

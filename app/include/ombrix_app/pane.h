@@ -5,12 +5,15 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <ombrix_field/field.h>
 #include <ombrix_field/user_io.h>
 #include <lectern/text_view.h>
 #include <ombrix_present/chart_page.h>
+#include <ombrix_views/image_view.h>
+#include <ombrix_views/observation_sheet.h>
 #include <winkit/winkit.h>
 
 #include "ombrix_app/dialog_user_io.h"
@@ -220,11 +223,16 @@ class COmbrixPane : public view::CSplitterView {
   CMinimumFitPage minimumPage;
   ombrix_lc::CChartPage etvPage{ombrix_lc::ckPlain};
   ombrix_lc::CPredictionPage predictionPage;
-  CMetaDataPane metaDataPage;    // tab 9: names, elements and meta-data
-  lectern::CTextView notesPage;  // tab 10: the selected object's notes
-  view::CView otherPages[kTabCount - 10];
+  ombrix_img::CImagePage imagePage;        // tab 8: the selected series' picture
+  CMetaDataPane metaDataPage;              // tab 9: names, elements and meta-data
+  lectern::CTextView notesPage;            // tab 10: the selected object's notes
+  ombrix_sht::CObservationSheet tablePage; // tab 12: the field's objects and nights
+  static constexpr int kImageTab = 8;
   static constexpr int kMetaDataTab = 9;
   static constexpr int kNotesTab = 10;
+  static constexpr int kTableTab = 12;
+  // The page of a tab (1 to 12).
+  view::CView* PageOfTab(int tab);
   // Tabs with a chart page, in tab order.
   static constexpr int kChartTabs[] = {1, 2, 3, 4, 5, 6, 7, 11};
 
@@ -235,6 +243,8 @@ class COmbrixPane : public view::CSplitterView {
   // Runs the builder of the active tab. keepZoom keeps the visible range
   // (edits on the shown object).
   void ShowActiveChart(bool keepZoom = false);
+  // The file of the selected series (local series only), or "".
+  std::string SelectedSeriesFile() const;
   // A tab became active: its builder, then the application event 1161.
   void OnTabChanged();
   // Zoom in, zoom out and clear zoom of the active chart.

@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <winkit/vcont.h>
 #include <winkit/vimage.h>
 #include <winkit/vwin.h>
 
 #include "ombrix_present/chart_pane.h"
+#include "ombrix_present/curve_data.h"
 
 namespace ombrix_lc {
 
@@ -45,5 +47,17 @@ struct TChartExportSettings {
 // tab holds none. objectName fills the title box. False when nothing was
 // saved (no chart, cancelled, refused or failed).
 bool RunChartExport(CLightCurvePane* chart, bool svg, const char* objectName, TChartExportSettings& settings);
+
+// A picture file of a chart drawn without a window: where and how large.
+struct TPictureFile {
+  std::string path;
+  int width = 0;
+  int depth = 0;
+};
+
+// Draws chart tab `tab` (1 to 7, 11) of the request's object without title
+// and writes it as a PNG file at each size, each file whole or not at all.
+// False at the first file that cannot be drawn or written.
+bool WriteChartPictures(int tab, const TBuildRequest& request, const std::vector<TPictureFile>& files);
 
 }  // namespace ombrix_lc

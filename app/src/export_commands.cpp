@@ -3,6 +3,7 @@
 #include "ombrix_app/export_commands.h"
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -171,7 +172,8 @@ void StoreHtmlOptions(const ombrix_export::THtmlExportOptions& o, TSettings& s) 
 }
 
 // Draws each object's pictures through the chart panes, keeping the status
-// bar's progress and the window's paint up to date between objects.
+// bar's progress and the window's paint up to date between objects. The
+// files are written on a worker thread while the next object is drawn.
 class CHtmlPictures {
  public:
   explicit CHtmlPictures(COmbrix& window) : window_(window) {}
@@ -180,15 +182,18 @@ class CHtmlPictures {
     build.object = r.object;
     build.filters = &window_.filters;
     const int tab = r.phasedCurve ? ombrix_lc::ctPhasedCurve : ombrix_lc::ctCompressedSeries;
-    const bool written = ombrix_lc::WriteChartPictures(
+    const bool drawn = writer_.Queue(
         tab, build, {{r.picturePath, r.pictureWidth, r.pictureDepth}, {r.thumbPath, r.thumbWidth, r.thumbDepth}});
     window_.statusBar.SetProgress(static_cast<int>(++done_), static_cast<int>(window_.pane.field.Count()));
     vcore::ProcessOutputEvents();
-    return written;
+    return drawn;
   }
+  // Waits for the files still being written; those that failed.
+  std::vector<std::string> Finish() { return writer_.Finish(); }
 
  private:
   COmbrix& window_;
+  ombrix_lc::CChartPictureWriter writer_;  // encodes and writes while the next chart is drawn
   std::uint32_t done_ = 0;
 };
 
@@ -208,6 +213,7 @@ void RunHtmlExport(COmbrix& window) {
   ombrix_export::THtmlExportReport report;
   const TExportResult result =
       ombrix_export::ExportFieldHtml(pane.field, window.fieldPath, options, path, std::ref(pictures), report);
+  for (std::string& failed : pictures.Finish()) report.failedPictures.push_back(std::move(failed));
   window.statusBar.SetProgress(0, 0);
   vcore::EndBusy();
   pane.ShowActiveChart(true);  // the charts on screen belong to the shown object again

@@ -170,22 +170,92 @@ bool RunChartExport(CLightCurvePane* chart, bool svg, const char* objectName, TC
   return saved;
 }
 
-bool WriteChartPictures(int tab, const TBuildRequest& request, const std::vector<TPictureFile>& files) {
+namespace {
+
+// Draws the chart of a tab at each size; false when it cannot be drawn.
+bool DrawChartPictures(int tab, const TBuildRequest& request, const std::vector<TPictureFile>& files,
+                       std::vector<vimage::CImage>& pictures) {
   view::EnsureOffScreenApplication();
   std::string why;
   const std::unique_ptr<CLightCurvePane> pane = BuildChartTab(tab, request, why);
   if (!pane) return false;
-  for (const TPictureFile& file : files) {
-    vimage::CImage picture;
-    if (!pane->ExportImage(file.width, file.depth, picture)) return false;
-    FIO::CReplaceFile out;
-    char error[256] = "";
-    if (!out.Begin(static_cast<std::uint32_t>(file.path.size()), file.path.c_str(), false) ||
-        !picture.SaveToHandle(static_cast<int>(out.Handle()), vimage::ifPNG, 0, sizeof error - 1, error) ||
-        !out.Commit())
-      return false;
+  pictures.resize(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i)
+    if (!pane->ExportImage(files[i].width, files[i].depth, pictures[i])) return false;
+  return true;
+}
+
+// Writes the PNG file whole or not at all; pictures can be drawn again, so
+// they are not flushed to the device one by one.
+bool WritePngFile(const std::string& path, const vimage::CImage& picture) {
+  FIO::CReplaceFile out;
+  char error[256] = "";
+  out.SkipDeviceFlush();
+  return out.Begin(static_cast<std::uint32_t>(path.size()), path.c_str(), false) &&
+         picture.SaveToHandle(static_cast<int>(out.Handle()), vimage::ifPNG, 0, sizeof error - 1, error) &&
+         out.Commit();
+}
+
+constexpr std::size_t kMaxWaitingPictures = 4;
+
+}  // namespace
+
+bool WriteChartPictures(int tab, const TBuildRequest& request, const std::vector<TPictureFile>& files) {
+  std::vector<vimage::CImage> pictures;
+  if (!DrawChartPictures(tab, request, files, pictures)) return false;
+  for (std::size_t i = 0; i < files.size(); ++i)
+    if (!WritePngFile(files[i].path, pictures[i])) return false;
+  return true;
+}
+
+CChartPictureWriter::CChartPictureWriter() : worker_([this] { Work(); }) {}
+
+CChartPictureWriter::~CChartPictureWriter() {
+  Finish();
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  worker_.join();
+}
+
+bool CChartPictureWriter::Queue(int tab, const TBuildRequest& request, const std::vector<TPictureFile>& files) {
+  std::vector<vimage::CImage> pictures;
+  if (!DrawChartPictures(tab, request, files, pictures)) return false;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return jobs_.size() < kMaxWaitingPictures; });
+    jobs_.push_back({files[i].path, std::move(pictures[i])});
+    changed_.notify_all();
   }
   return true;
+}
+
+std::vector<std::string> CChartPictureWriter::Finish() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return jobs_.empty() && !writing_; });
+  std::vector<std::string> failed;
+  failed.swap(failed_);
+  return failed;
+}
+
+void CChartPictureWriter::Work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+    if (jobs_.empty()) return;  // stopping with nothing left
+    TJob job = std::move(jobs_.front());
+    jobs_.pop_front();
+    writing_ = true;
+    changed_.notify_all();  // room in the queue
+    lock.unlock();
+    const bool written = WritePngFile(job.path, job.picture);
+    lock.lock();
+    if (!written) failed_.push_back(job.path);
+    writing_ = false;
+    changed_.notify_all();
+  }
 }
 
 }  // namespace ombrix_lc

@@ -141,7 +141,7 @@ bool CReplaceFile::Commit() {
   }
   const int fd = sys::Fd(temp_);
   const int writeError = sys::WriteError(fd);
-  if (writeError != 0 || !sys::Sync(fd)) {
+  if (writeError != 0 || (flush_ && !sys::Sync(fd))) {
     if (writeError != 0) errno = writeError;
     Abort();
     return false;
@@ -156,7 +156,7 @@ bool CReplaceFile::Commit() {
     ::unlink(tempName_.c_str());
     return false;
   }
-  SyncFolder();
+  if (flush_) SyncFolder();
   errno = 0;
   return true;
 }

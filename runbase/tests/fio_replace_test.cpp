@@ -153,6 +153,27 @@ TEST_F(ReplaceTest, NoFileOperationFailureLeavesAHalfNewFile) {
       {.prepare = [] { std::filesystem::remove("new.ofd"); }});
 }
 
+// Without the device flush a replacement is still all or nothing: a sync
+// that would fail is not even asked for, and a failed write keeps the old file.
+TEST_F(ReplaceTest, SkippingTheDeviceFlushKeepsTheReplacementWhole) {
+  auto replace = [](const std::string& text) {
+    FIO::CReplaceFile out;
+    out.SkipDeviceFlush();
+    if (!out.Begin(9, "field.ofd", false)) return false;
+    FIO::WrStrA(out.Handle(), std::uint32_t(text.size()), text.c_str());
+    return out.Commit();
+  };
+  FIO::Fault::FailNext(FIO::Fault::Op::Sync, EIO);
+  ASSERT_TRUE(replace("new"));
+  EXPECT_EQ(Get("field.ofd"), "new");
+  EXPECT_TRUE(FIO::Fault::Armed());  // the sync was never asked for
+  FIO::Fault::Reset();
+  FIO::Fault::FailNext(FIO::Fault::Op::Write, ENOSPC);
+  EXPECT_FALSE(replace("newer"));
+  EXPECT_EQ(Get("field.ofd"), "new");
+  EXPECT_EQ(FileCount(), 2u);
+}
+
 TEST_F(ReplaceTest, ShortWriteThenFullDiskFailsTheCommit) {
   FIO::Fault::ShortNextWrite(4);
   FIO::Fault::FailNext(FIO::Fault::Op::Write, ENOSPC, 1);

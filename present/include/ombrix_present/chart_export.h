@@ -4,6 +4,10 @@
 
 #include <cstdint>
 #include <string>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include <winkit/vcont.h>
@@ -59,5 +63,39 @@ struct TPictureFile {
 // and writes it as a PNG file at each size, each file whole or not at all.
 // False at the first file that cannot be drawn or written.
 bool WriteChartPictures(int tab, const TBuildRequest& request, const std::vector<TPictureFile>& files);
+
+// Writes chart pictures as PNG files on a worker thread, so that drawing the
+// next chart overlaps encoding and writing the last ones (an HTML export
+// draws two pictures for each object). Drawing stays on the caller's thread;
+// at most a few pictures wait in memory.
+class CChartPictureWriter {
+ public:
+  CChartPictureWriter();
+  ~CChartPictureWriter();  // finishes the queued files
+  CChartPictureWriter(const CChartPictureWriter&) = delete;
+  CChartPictureWriter& operator=(const CChartPictureWriter&) = delete;
+
+  // Draws chart tab `tab` of the request's object without title at each
+  // file's size and queues the files; false when a picture could not be drawn.
+  bool Queue(int tab, const TBuildRequest& request, const std::vector<TPictureFile>& files);
+  // Waits until every queued file is written; the paths of those that could
+  // not be written, in queue order.
+  std::vector<std::string> Finish();
+
+ private:
+  struct TJob {
+    std::string path;
+    vimage::CImage picture;
+  };
+  void Work();
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<TJob> jobs_;            // drawn, not written yet
+  std::vector<std::string> failed_;  // written by the worker
+  bool stopping_ = false;
+  bool writing_ = false;             // the worker holds a job
+  std::thread worker_;
+};
 
 }  // namespace ombrix_lc

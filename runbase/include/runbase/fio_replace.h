@@ -38,6 +38,12 @@ class CReplaceFile {
   // long, or `name` is a folder (errno EISDIR).
   bool Begin(std::uint32_t high, const char* name, bool keepBackup);
 
+  // Files written in numbers that can be made again (the pictures of an
+  // export) may skip flushing to the device: the replacement stays
+  // all-or-nothing for every reader, only a power cut may bring back the
+  // previous version. Call before Commit.
+  void SkipDeviceFlush() { flush_ = false; }
+
   // The temporary file to write to; InvalidHandle when not begun.
   File Handle() const { return temp_; }
 
@@ -58,6 +64,7 @@ class CReplaceFile {
 
   File temp_ = InvalidHandle;   // the temporary file being written, owned
   bool keepBackup_ = false;     // keep the previous version under backup_
+  bool flush_ = true;           // flush file and folder to the device at commit
   std::string target_;          // target name, native separators
   std::string tempName_;        // temporary file next to the target
   std::string backup_;          // backup name (target with the extension "bak")

@@ -19,6 +19,7 @@ extern const TCliCommand MinimumCommand;
 extern const TCliCommand FrequencyCommand;
 extern const TCliCommand PeriodMinimaCommand;
 extern const TCliCommand RepoCommand;
+extern const TCliCommand VsxCommand;
 
 namespace {
 
@@ -34,6 +35,7 @@ const TCliCommand* const kCommands[] = {
     &FrequencyCommand,
     &PeriodMinimaCommand,
     &RepoCommand,
+    &VsxCommand,
 };
 
 }  // namespace

@@ -90,6 +90,7 @@ void CObjectListElem::Init() {
   exportFitName = exportFitPrefix = exportFitPostfix = nullptr;
   useExportFitName = true;
   notes = nullptr;
+  toSynchronize = false;
 }
 
 void CObjectListElem::Done() {

@@ -2,6 +2,8 @@
 #include "ombrix_net/web_interface.h"
 
 #include <ombrix_field/object.h>
+#include <runbase/diag.h>
+#include <runbase/fio.h>
 #include <runbase/fio_replace.h>
 #include <runbase/fixed_text.h>
 
@@ -32,10 +34,37 @@ std::string TokenOf(const ombrix_data::CObjectListElem& object) {
 
 std::string TextOf(sjson::TJSONText& text) { return std::string(text.data ? text.data : "", text.length); }
 
+// One line of the cache trace on the diagnostic channel.
+void Trace(const char* text, const std::string& path = "") { Diag::Printf("%s%s\n", text, path.c_str()); }
+
+std::uint32_t High(const std::string& path) { return static_cast<std::uint32_t>(path.size() - 1); }
+
+bool IsFolder(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(path, ec);
+}
+
+bool MakeFolder(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  return IsFolder(path);
+}
+
 }  // namespace
 
+std::string UserCacheFolderOf(const std::string& cacheRoot, const char* userId) {
+  return cacheRoot + kCacheFolderName + "/" + userId + "/";
+}
+
 void CInlineRequestRunner::Start(CWebInterface& client) {
-  client.Complete(RunHttpRequest(client.request, client.response));
+  next_ = &client;
+  if (completing_) return;
+  completing_ = true;
+  while (CWebInterface* current = next_) {
+    next_ = nullptr;
+    current->Complete(RunHttpRequest(current->request, current->response));
+  }
+  completing_ = false;
 }
 
 CWebInterface::CWebInterface(IWebOwner& owner, IRequestRunner& runner) : owner_(owner), runner_(runner) {}
@@ -48,7 +77,7 @@ void CWebInterface::ClearObjectList() { objectList.DisposeList(); }
 
 CWebObjectListElem* CWebInterface::FirstObject() const { return static_cast<CWebObjectListElem*>(objectList.first); }
 
-std::string CWebInterface::UserCacheFolder() const { return config.cacheRoot + kCacheFolderName + "/" + userId + "/"; }
+std::string CWebInterface::UserCacheFolder() const { return UserCacheFolderOf(config.cacheRoot, userId); }
 
 bool CWebInterface::Start(TRequestKind requestKind, sjson::CJSON* body) {
   if (busy_) return false;
@@ -169,7 +198,8 @@ void CWebInterface::Complete(THttpResult result) {
     case rkGetObjectData: ReceiveGetObjectData(); break;
     default: break;
   }
-  kind = rkNone;
+  // A handler's notification may have started the next request already.
+  if (!busy_) kind = rkNone;
 }
 
 void CWebInterface::Fail(const TAnswerStatus& status, int code) {
@@ -290,36 +320,61 @@ void CWebInterface::ReceiveSimple(int okCode, int failCode, const char* okLine) 
 void CWebInterface::ReceiveGetObjectData() {
   const TAnswerStatus status = CheckAnswerStatus(answer_);
   if (!status.ok) return Fail(status, ncDataFailed);
+  Trace("ReceiveGetObjectData ENTER");
   const char* failure = nullptr;
   if (!StoreObjectData(failure)) {
+    Trace("ReceiveGetObjectData EXIT FAIL");
     owner_.ShowMessage(kCommunicationError, "Internal Error: ReceiveGetObjectData", failure, miStop);
     owner_.Notify(kEventRepository, ncDataFailed);
     return;
   }
+  Trace("ReceiveGetObjectData EXIT OK");
   owner_.Notify(kEventRepository, ncDataStored);
 }
 
+// Makes the cache root and the user's folder when missing. The first stored
+// answer of a download cycle (renameCache) keeps the object's cached files
+// as ".bak" first: they are copied, not moved, so that every version stays
+// loadable until its replacement has been written completely.
 bool CWebInterface::PrepareCacheFolder() {
+  const std::string root = config.cacheRoot + kCacheFolderName + "/";
+  const std::string user = UserCacheFolder();
+  const bool backUp = renameCache;
+  renameCache = false;
+  if (!IsFolder(root)) {
+    Trace("  Creating global directory = ", root);
+    if (!MakeFolder(root)) return false;
+    Trace("  Creating directory for the user = ", user);
+    return MakeFolder(user);
+  }
+  if (!IsFolder(user)) {
+    Trace("  Creating directory for the user = ", user);
+    return MakeFolder(user);
+  }
+  Trace("  Directory exists Path = ", user);
+  if (backUp) BackUpCacheFiles(user);
+  return true;
+}
+
+void CWebInterface::BackUpCacheFiles(const std::string& folder) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  const fs::path root = fs::path(config.cacheRoot + kCacheFolderName);
-  const fs::path user = root / userId;
-  const bool rename = renameCache;
-  renameCache = false;
-  if (!fs::is_directory(user, ec)) return fs::create_directories(user, ec) || fs::is_directory(user, ec);
-  if (!rename) return true;
   const std::string prefix = std::string(objectToken) + "_";
-  for (const fs::directory_entry& entry : fs::directory_iterator(user, ec)) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
     const std::string name = entry.path().filename().string();
-    if (!entry.is_regular_file(ec) || name.rfind(prefix, 0) != 0 || name.size() < prefix.size() + 5 ||
+    if (!entry.is_regular_file(ec) || name.size() < prefix.size() + 5 || name.rfind(prefix, 0) != 0 ||
         name.compare(name.size() - 5, 5, ".json") != 0)
       continue;
-    fs::path backup = entry.path();
-    backup.replace_extension(".bak");
-    fs::remove(backup, ec);
-    fs::rename(entry.path(), backup, ec);
+    const std::string path = folder + name;
+    const std::string backup = path.substr(0, path.size() - 5) + ".bak";
+    // The copy replaces an older backup in one step.
+    Trace("  Copying: ", path);
+    Trace("        To: ", backup);
+    std::string bytes;
+    if (FIO::ReadWholeFileA(High(path), path.c_str(), kMaxCacheFileBytes, bytes) == FIO::WholeFile::ok)
+      FIO::ReplaceFileContentsA(High(backup), backup.c_str(), bytes.data(), static_cast<std::uint32_t>(bytes.size()),
+                                false);
   }
-  return true;
 }
 
 bool CWebInterface::StoreObjectData(const char*& failure) {
@@ -340,7 +395,8 @@ bool CWebInterface::StoreObjectData(const char*& failure) {
     failure = "ContributorIndex overflow";
     return false;
   }
-  // Every part of the path must stay inside the cache folder.
+  // Every part of the path must stay inside the cache folder: the ids are
+  // checked before any folder or file name is made of them.
   if (!IsSafeId(userId) || !IsSafeId(objectToken) || !IsSafeId(owner)) {
     failure = "Invalid user id or object token";
     return false;
@@ -355,10 +411,16 @@ bool CWebInterface::StoreObjectData(const char*& failure) {
   sjson::TJSONText text;
   cache.Write(&text);
   const std::string path = UserCacheFolder() + objectToken + "_" + owner + ".json";
-  const bool written = FIO::ReplaceFileContentsA(static_cast<std::uint32_t>(path.size() - 1), path.c_str(), text.data,
+  Trace("  Data File Path = ", path);
+  // Written to a temporary file and renamed into place: a failed write
+  // leaves the previous version.
+  const bool written = FIO::ReplaceFileContentsA(High(path), path.c_str(), text.data,
                                                  static_cast<std::uint32_t>(text.length), false);
   sjson::DoneText(text);
-  if (!written) failure = "Cannot create file";
+  if (!written) {
+    Trace("  FIO.Create failed");
+    failure = "Cannot create file";
+  }
   return written;
 }
 

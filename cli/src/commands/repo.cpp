@@ -2,8 +2,12 @@
 // window, for scripts. Each run logs in, does one thing and logs out.
 #include <ombrix_field/field.h>
 #include <ombrix_field/object.h>
+#include <ombrix_field/ofd.h>
+#include <ombrix_net/repository_cache.h>
+#include <ombrix_net/repository_sync.h>
 #include <ombrix_net/web_interface.h>
 #include <runbase/fixed_text.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,6 +16,7 @@
 #include <string>
 
 #include "analysis_commands/fit_input.h"
+#include "field_commands/field_loading.h"
 #include "field_commands/object_choice.h"
 #include "ombrix_cli/command.h"
 #include "options.h"
@@ -26,7 +31,8 @@ constexpr const char* kName = "repo";
 class CPrintingWebOwner : public ombrix_web::IWebOwner {
  public:
   explicit CPrintingWebOwner(std::ostream& out) : out_(out) {}
-  int lastCode = 0;  // the last notification's code
+  int lastCode = 0;                           // the last notification's code
+  ombrix_web::CRepositorySync* sync = nullptr;  // gets the notifications while a synchronization runs
 
   void ShowMessage(const char* caption, const char* line1, const char* line2, ombrix_web::TMessageIcon) override {
     out_ << "message: " << caption;
@@ -34,7 +40,10 @@ class CPrintingWebOwner : public ombrix_web::IWebOwner {
     if (*line2) out_ << " | " << line2;
     out_ << '\n';
   }
-  void Notify(int, int code) override { lastCode = code; }
+  void Notify(int kind, int code) override {
+    lastCode = code;
+    if (sync && kind == ombrix_web::kEventRepository) sync->OnNotification(code);
+  }
 
  private:
   std::ostream& out_;
@@ -124,6 +133,75 @@ int Get(const char* token, const char* user, TSession& session, std::ostream& ou
   return kExitOk;
 }
 
+// Prints what a synchronization does to the field's objects.
+class CPrintingSync : public ombrix_web::IRepositorySyncListener {
+ public:
+  explicit CPrintingSync(std::ostream& out) : out_(out) {}
+  bool completed = false;          // the flow ended with its final message
+  std::uint32_t synchronized = 0;  // objects whose repository series were reloaded
+
+  void ObjectSynchronized(ombrix_data::CObjectListElem& object) override {
+    ++synchronized;
+    char label[ombrix_data::kObjectNameHigh * 2 + ombrix_data::kCommentHigh + 16];
+    object.GetLabel(sizeof label - 1, label);
+    std::uint32_t series = 0;
+    for (ombrix_data::CSeriesTreeElem* s = object.FirstSeries(); s; s = object.NextSeries(s))
+      if (!s->IsLocalSeries()) ++series;
+    out_ << "synchronized: " << label << " (" << series << " repository series)\n";
+  }
+  void FieldChanged() override {}
+  void ObjectListChanged() override {}
+  void RepositoryStatusChanged() override {}
+  bool ChooseRepositoryObjects(vlist::CList&) override { return false; }
+  ombrix_data::CObjectListElem* SelectedObject() override { return nullptr; }
+  void FlowEnded(bool ended) override { completed = ended; }
+
+ private:
+  std::ostream& out_;
+};
+
+// sync FIELD [OBJECT]: synchronizes the object, or every shared object of
+// the field, and saves the field when an object was synchronized.
+// Repository series load from the cache, as in the program.
+int Sync(const TParsedArguments& parsed, TSession& session, std::ostream& out, std::ostream& err) {
+  CPrintingUserIO io(out);
+  ombrix_web::CRepositoryCache cache;
+  cache.cacheRoot = session.web.config.cacheRoot;
+  cache.io = &io;
+  ombrix_data::SetRepositorySeriesSource(&cache);
+  char workingFolder[ombrix_data::kPathHigh + 1] = "";
+  if (getcwd(workingFolder, sizeof workingFolder) == nullptr) workingFolder[0] = 0;
+  ombrix_data::TFieldLoadContext context;
+  context.io = &io;
+  context.folders = {"", workingFolder};
+  context.repositoryUser = session.web.userId;
+  ombrix_data::CField field;
+  bool changed = false;
+  const char* path = parsed.positional[1];
+  const bool loaded = ombrix_data::LoadField(path, context, field, changed);
+  ombrix_data::SetRepositorySeriesSource(nullptr);
+  if (!loaded) {
+    err << io.lastText << '\n';
+    return kExitFailure;
+  }
+  ombrix_data::CObjectListElem* object = nullptr;
+  if (parsed.positional.size() == 3 && !(object = ChooseObject(kName, field, parsed.positional[2], err)))
+    return kExitFailure;
+  CPrintingSync printer(out);
+  ombrix_web::CRepositorySync sync(session.web, field, printer, io);
+  session.owner.sync = &sync;
+  if (object) sync.SynchronizeObject(object);
+  else sync.SynchronizeField();
+  // A server that could not be reached ends the flow without a notification.
+  if (sync.Running()) sync.EndFlow();
+  session.owner.sync = nullptr;
+  if (printer.synchronized > 0 && !ombrix_data::SaveField(field, path, io)) {
+    err << io.lastText << '\n';
+    return kExitFailure;
+  }
+  return printer.completed ? kExitOk : kExitFailure;
+}
+
 int RunAction(const TParsedArguments& parsed, TSession& session, std::ostream& out, std::ostream& err) {
   const std::string action = parsed.positional[0];
   const std::size_t words = parsed.positional.size();
@@ -140,6 +218,7 @@ int RunAction(const TParsedArguments& parsed, TSession& session, std::ostream& o
     return SendObject(parsed, session, action == "contribute", out, err);
   if (action == "unpublish" && words == 2) return Unpublish(parsed.positional[1], session);
   if (action == "get" && words == 3) return Get(parsed.positional[1], parsed.positional[2], session, out);
+  if (action == "sync" && (words == 2 || words == 3)) return Sync(parsed, session, out, err);
   err << "ombrix-cli repo: unknown action or wrong arguments; see \"ombrix-cli repo --help\"\n";
   return kExitUsage;
 }
@@ -178,6 +257,11 @@ extern const TCliCommand RepoCommand = {"repo", "share objects through a web rep
                                         "  get TOKEN USER              store USER's version of the object in the\n"
                                         "                              repository cache below DIR (default: here)\n"
                                         "                              and print the file's name\n"
+                                        "  sync FIELD [<object>]       synchronize the object, or every shared\n"
+                                        "                              object of the field: upload your version,\n"
+                                        "                              store the others' in the cache below DIR,\n"
+                                        "                              reload their series and save the field\n"
+                                        "                              (the previous file kept as .bak)\n"
                                         "\n" OMBRIX_CLI_OBJECT_HELP "\n" OMBRIX_CLI_MESSAGES_HELP,
                                         RunRepo};
 

@@ -79,6 +79,7 @@ class CObjectListElem : public vlist::CListElem {
   vdstr::TDStringA* exportFitPostfix;
   bool useExportFitName;
   vdstr::TDStringA* notes;                       // lines separated by CR LF; null when absent
+  bool toSynchronize;                            // the next repository synchronization pass contributes it
 
   CObjectListElem();
   CObjectListElem(const CObjectListElem&) = delete;

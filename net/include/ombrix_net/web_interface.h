@@ -47,6 +47,12 @@ enum TMessageIcon : std::uint8_t { miStop, miExclamation, miQuestion, miInformat
 
 // Folder of the cache below the settings' root path.
 inline constexpr const char* kCacheFolderName = "OMBRIX Web Repository Cache";
+// Cache files above this size are not read.
+inline constexpr std::uint64_t kMaxCacheFileBytes = 0x1000000;
+
+// A user's cache folder: cacheRoot (the settings' root path, ending with "/")
+// + kCacheFolderName + "/" + userId + "/".
+std::string UserCacheFolderOf(const std::string& cacheRoot, const char* userId);
 
 // What the client tells its owner.
 class IWebOwner {
@@ -70,10 +76,17 @@ class IRequestRunner {
 };
 
 // Runs each request on the calling thread and completes it before Start
-// returns: for the command-line tool and tests, which have no window.
+// returns: for the command-line tool and tests, which have no window. A
+// request started while another one completes (the next step of a flow,
+// started from a notification) runs once that completion has returned, so
+// a long chain of requests runs as a loop rather than as ever deeper calls.
 class CInlineRequestRunner : public IRequestRunner {
  public:
   void Start(CWebInterface& client) override;
+
+ private:
+  CWebInterface* next_ = nullptr;  // a request started during a completion (not owned)
+  bool completing_ = false;        // a completion runs further up the stack
 };
 
 // Repository settings handed to the client.
@@ -102,7 +115,7 @@ class CWebInterface {
   char objectToken[kObjectTokenLength + 1] = {};  // object the current request concerns
   vlist::CList objectList;                        // CWebObjectListElem of the last list/contribute answer
   int contributorIndex = -1;                      // download cycle: -1 publisher, else contributor index
-  bool renameCache = false;                       // the next stored answer moves older files aside
+  bool renameCache = false;                       // the next stored answer keeps older files as ".bak"
 
   // The request while it runs; written by the request starters only.
   TRequestKind kind = rkNone;
@@ -145,6 +158,7 @@ class CWebInterface {
   void ReceiveGetObjectData();
   bool StoreObjectData(const char*& failure);
   bool PrepareCacheFolder();
+  void BackUpCacheFiles(const std::string& folder);
 
   IWebOwner& owner_;
   IRequestRunner& runner_;

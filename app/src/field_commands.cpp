@@ -51,7 +51,9 @@ ombrix_data::TFieldLoadContext COmbrix::LoadContext() {
   ombrix_data::TFieldLoadContext context;
   context.io = &userIO;
   context.folders = {rootFolder, programFolder};
-  context.repositoryUser = "";  // no repository session in this version
+  // Repository series come from the logged-in user's cache.
+  repository.UpdateCacheRoot();
+  context.repositoryUser = repository.CacheUser();
   return context;
 }
 

@@ -10,6 +10,7 @@
 #include "chart_export_commands.h"
 #include "ombrix_app/bulk_commands.h"
 #include "ombrix_app/export_commands.h"
+#include "ombrix_app/lookups.h"
 #include "ombrix_app/period_commands.h"
 #include "ombrix_app/commands.h"
 #include "ombrix_app/shell_dialogs.h"
@@ -112,6 +113,7 @@ bool COmbrix::Build() {
   SetLoggedOutState();
   UpdateStatusBar();
   if (settings.maximized) Maximize();
+  versionCheck.Start();
   return true;
 }
 
@@ -319,6 +321,10 @@ void COmbrix::Command(std::uint32_t command) {
     case cmExportChartImage:
     case cmExportChartSVG:
       ExportActiveChart(*this, command == cmExportChartSVG);
+      break;
+    case cmVsxAll:
+    case cmVsxSelected:
+      vsx.Start(command);
       break;
     case cmFindPeriodsMinima:
     case cmFindPeriodsFrequency:

@@ -91,6 +91,8 @@ bool COmbrixPane::Init(COmbrix& window, const vcom::CRect& rect) {
   columnWidths[2] = s.splitter3;
   const vcom::CRect column(0, 0, 0, rect.height);
   objects.Init(this, column, kObjectListId, "<F3>Prev <F4>Next");
+  vgr::InitResIconNumWD(shareIcons[0], kOwnShareIcon, vcore::ScaleV(16));
+  vgr::InitResIconNumWD(shareIcons[1], kOtherShareIcon, vcore::ScaleV(16));
   repositoryStatus.Init(&objects, vcom::CRect(0, 0, 0, CRepositoryStatusPanel::kHeight));
   objects.SetFooter(&repositoryStatus, CRepositoryStatusPanel::kHeight);
   repositoryStatus.Show(nullptr, s);
@@ -396,10 +398,23 @@ void COmbrixPane::ForgetShownData() {
 
 void COmbrixPane::ReloadObjectList() {
   objects.list.Clear();
+  std::int32_t row = 0;
+  for (ombrix_data::CObjectListElem* o = field.First(); o; o = ombrix_data::CField::Next(o), ++row) {
+    objects.list.AddItem("");
+    ShowObjectRow(row, *o);
+  }
+}
+
+void COmbrixPane::ShowObjectRow(std::int32_t row, const ombrix_data::CObjectListElem& object) {
   char label[512];
-  for (ombrix_data::CObjectListElem* o = field.First(); o; o = ombrix_data::CField::Next(o)) {
-    o->GetLabel(sizeof label - 1, label);
-    objects.list.AddItem(label);
+  object.GetLabel(sizeof label - 1, label);
+  objects.list.SetItemText(row, label);
+  const char* user = owner ? owner->settings.webRepositoryUser : "";
+  const std::string configured(FixedText::View(kUserHigh, user));
+  switch (ombrix_web::ShareIconOf(object, configured.c_str())) {
+    case ombrix_web::TShareIcon::own: objects.list.SetItemIcon(row, &shareIcons[0]); break;
+    case ombrix_web::TShareIcon::someoneElse: objects.list.SetItemIcon(row, &shareIcons[1]); break;
+    default: objects.list.SetItemIcon(row, nullptr); break;
   }
 }
 
@@ -498,10 +513,7 @@ void COmbrixPane::RefreshObjectList() {
 
 void COmbrixPane::RefreshObjectLabel() {
   const std::int32_t at = field.IndexOf(selected);
-  if (at < 0) return;
-  char label[512];
-  selected->GetLabel(sizeof label - 1, label);
-  objects.list.SetItemText(at, label);
+  if (at >= 0) ShowObjectRow(at, *selected);
 }
 
 // ------------------------------------------------------------- splitters

@@ -22,6 +22,7 @@ constexpr int kWidth = 400;
 constexpr int kHeight = 230;
 constexpr int kLineHeight = 18;
 constexpr int kLabelWidth = 150;
+constexpr std::uint32_t kObjectsListId = 300;
 
 const char* const kExplanation[4] = {
     "Web repository can be used to synchronize object parameters,",
@@ -121,6 +122,44 @@ bool CRepositoryPasswordDialog::CanOK() {
   return false;
 }
 
+// ---------------------------------------------------------------- add objects
+
+bool CAddRepositoryObjectsDialog::Init(const vlist::CList& listed) {
+  constexpr int kSide = 480;
+  if (!InitDialog(*this, "Add Object(s) from Web Repository", kSide, kSide)) return false;
+  list.Init(this, Box(kGap, kGap, kSide - 2 * kGap, kSide - 2 * kGap), kObjectsListId);
+  int i = 0;
+  for (auto* e = static_cast<const ombrix_web::CWebObjectListElem*>(listed.first); e;
+       e = static_cast<const ombrix_web::CWebObjectListElem*>(e->next), ++i) {
+    list.AddItem(ombrix_web::RepositoryListLine(*e).c_str());
+    const bool choosable = ombrix_web::IsChoosable(*e);
+    choosable_.push_back(choosable);
+    if (choosable)
+      list.SetItemChecked(i, e->selected);
+    else
+      list.SetItemColor(i, ombrix_web::kUnavailableLineColour);
+  }
+  return true;
+}
+
+void CAddRepositoryObjectsDialog::ReceiveEvent(vcore::TEvent& event) {
+  if (event.kind == vcore::evControl && event.code == kObjectsListId && event.data == vcore::cnActivated) {
+    StopEvent(event);
+    const int at = list.Selection();
+    if (at >= 0 && at < static_cast<int>(choosable_.size()) && choosable_[at])
+      list.SetItemChecked(at, !list.IsItemChecked(at));
+    return;
+  }
+  COKCancelDialog::ReceiveEvent(event);
+}
+
+void CAddRepositoryObjectsDialog::Store(vlist::CList& listed) const {
+  int i = 0;
+  for (auto* e = static_cast<ombrix_web::CWebObjectListElem*>(listed.first); e;
+       e = static_cast<ombrix_web::CWebObjectListElem*>(e->next), ++i)
+    e->selected = i < static_cast<int>(choosable_.size()) && choosable_[i] && list.IsItemChecked(i);
+}
+
 // ---------------------------------------------------------------- status panel
 
 bool CRepositoryStatusPanel::Init(view::CNodeView* parent, const vcom::CRect& rect) {
@@ -152,10 +191,19 @@ void CRepositoryStatusPanel::Show(const ombrix_web::CWebInterface* client, const
 
 // ---------------------------------------------------------------- link
 
-CRepositoryLink::CRepositoryLink(COmbrix& window) : window_(window) {}
+CRepositoryLink::CRepositoryLink(COmbrix& window) : window_(window) {
+  cache_.io = &window_.userIO;
+  ombrix_data::SetRepositorySeriesSource(&cache_);
+}
 
 CRepositoryLink::~CRepositoryLink() {
   if (worker_.joinable()) worker_.join();
+  if (ombrix_data::RepositorySeriesSource() == &cache_) ombrix_data::SetRepositorySeriesSource(nullptr);
+}
+
+void CRepositoryLink::UpdateCacheRoot() {
+  cache_.cacheRoot = Text(window_.settings.rootPath);
+  if (!cache_.cacheRoot.empty() && cache_.cacheRoot.back() != '/') cache_.cacheRoot += '/';
 }
 
 void CRepositoryLink::UpdateMenus() {
@@ -175,8 +223,10 @@ bool CRepositoryLink::Command(std::uint32_t command) {
       if (web_) web_->Logout();
       break;
     case cmDefineRepository: EditWebRepository(window_.settings); break;
-    case cmPublish: Publish(); break;
-    case cmUnpublish: Unpublish(); break;
+    case cmPublish: case cmUnpublish: case cmSyncObject: case cmSyncField:
+    case cmRepoAddObjects: case cmRepoInsertObjects:
+      RunFlow(command);
+      break;
     default: return false;
   }
   UpdateMenus();
@@ -187,14 +237,15 @@ void CRepositoryLink::Login() {
   if (!web_) {
     CreatePeerWindow();
     web_ = std::make_unique<ombrix_web::CWebInterface>(*this, *this);
+    sync_ = std::make_unique<ombrix_web::CRepositorySync>(*web_, window_.pane.field, *this, window_.userIO);
   }
   const TSettings& s = window_.settings;
   ombrix_web::TWebConfig& config = web_->config;
   std::snprintf(config.serverHost, sizeof config.serverHost, "%s", Text(s.webRepositoryServer).c_str());
   std::snprintf(config.serverPath, sizeof config.serverPath, "%s", Text(s.webRepositoryPath).c_str());
   config.useEncryptedPassword = s.useEncryptedPassword;
-  config.cacheRoot = Text(s.rootPath);
-  if (!config.cacheRoot.empty() && config.cacheRoot.back() != '/') config.cacheRoot += '/';
+  UpdateCacheRoot();
+  config.cacheRoot = cache_.cacheRoot;
   web_->Login(Text(s.webRepositoryUser).c_str(), Text(s.webRepositoryPassword).c_str());
 }
 
@@ -220,50 +271,22 @@ bool CRepositoryLink::RequireLogin() {
   return false;
 }
 
-void CRepositoryLink::Publish() {
+void CRepositoryLink::RunFlow(std::uint32_t command) {
+  if (!RequireLogin()) return;
   ombrix_data::CObjectListElem* object = window_.pane.SelectedObject();
-  if (!RequireLogin() || !object) return;
-  if (object->token[0] != '\0') {
-    vdlg::DoMessageBox("Selected object already published in repository", "Object Token, generated upon publishing,",
-                       "can be cleard in the Meta Data pane.", nullptr, vdlg::mbOK, vstock::siRedExclamation);
-    return;
+  switch (command) {
+    case cmPublish:
+      if (object) sync_->Publish(object);
+      break;
+    case cmUnpublish:
+      if (object) sync_->Unpublish(object);
+      break;
+    case cmSyncObject: sync_->SynchronizeObject(object); break;
+    case cmSyncField: sync_->SynchronizeField(); break;
+    case cmRepoAddObjects: sync_->AddObjects(false); break;
+    case cmRepoInsertObjects: sync_->AddObjects(true); break;
+    default: break;
   }
-  char token[ombrix_web::kObjectTokenLength + 1];
-  ombrix_web::NewObjectToken(token);
-  std::memcpy(object->token, token, sizeof object->token);
-  Store(object->publisher, web_->userId);
-  if (!web_->PublishObject(*object, false)) std::memset(object->token, 0, sizeof object->token);
-}
-
-void CRepositoryLink::Unpublish() {
-  ombrix_data::CObjectListElem* object = window_.pane.SelectedObject();
-  if (!RequireLogin() || !object) return;
-  if (object->token[0] == '\0') {
-    vdlg::DoMessageBox("Object not published in repository", "Cannot unpublish object, which is not published.",
-                       nullptr, nullptr, vdlg::mbOK, vstock::siRedExclamation);
-    return;
-  }
-  if (Text(object->publisher) != web_->userId) {
-    vdlg::DoMessageBox("Object published by soneone else.", "Cannot unpublish object published by another user.",
-                       nullptr, nullptr, vdlg::mbOK, vstock::siRedExclamation);
-    return;
-  }
-  if (vdlg::DoMessageBox("WARNING: unpublish object", "Unpublished object will be removed from the Web Repository.",
-                         "Removing object also deletes all data series, including contributors' ones.",
-                         "Are you sure you want to continue?", vdlg::mbYesNo, vstock::siQuestion) != vdlg::mrYes)
-    return;
-  web_->UnpublishObject(*object);
-}
-
-ombrix_data::CObjectListElem* CRepositoryLink::RequestObject() const {
-  if (!web_) return nullptr;
-  for (ombrix_data::CObjectListElem* o = window_.pane.field.First(); o; o = ombrix_data::CField::Next(o))
-    if (Text(o->token) == web_->objectToken) return o;
-  return nullptr;
-}
-
-void CRepositoryLink::ClearRequestToken() {
-  if (ombrix_data::CObjectListElem* object = RequestObject()) std::memset(object->token, 0, sizeof object->token);
 }
 
 void CRepositoryLink::ShowMessage(const char* caption, const char* line1, const char* line2,
@@ -271,15 +294,41 @@ void CRepositoryLink::ShowMessage(const char* caption, const char* line1, const 
   vdlg::DoMessageBox(caption, line1, line2, nullptr, vdlg::mbOK, StockIcon(icon));
 }
 
-void CRepositoryLink::Notify(int, int code) {
-  switch (code) {
-    case ombrix_web::ncPublishFailed:
-    case ombrix_web::ncUnpublishOk: ClearRequestToken(); [[fallthrough]];
-    case ombrix_web::ncPublishOk: window_.Command(cmFieldChanged); break;
-    default: break;
-  }
+void CRepositoryLink::Notify(int kind, int code) {
+  if (sync_ && kind == ombrix_web::kEventRepository) sync_->OnNotification(code);
   UpdateMenus();
 }
+
+// ---------------------------------------------------------------- flows
+
+void CRepositoryLink::ObjectSynchronized(ombrix_data::CObjectListElem& object) {
+  COmbrixPane& pane = window_.pane;
+  // Its repository series were just replaced: nothing on screen may keep
+  // pointing at the old ones.
+  pane.ForgetShownData();
+  if (pane.SelectedObject() == &object)
+    pane.RefreshSeriesList();
+  else
+    pane.SelectObject(pane.field.IndexOf(&object));
+  pane.RefreshObjectList();
+  window_.UpdateStatusBar();
+}
+
+void CRepositoryLink::FieldChanged() { window_.Command(cmFieldChanged); }
+
+void CRepositoryLink::ObjectListChanged() { window_.pane.RefreshObjectList(); }
+
+void CRepositoryLink::RepositoryStatusChanged() { UpdateMenus(); }
+
+bool CRepositoryLink::ChooseRepositoryObjects(vlist::CList& listed) {
+  CAddRepositoryObjectsDialog dialog;
+  const bool accepted = dialog.Init(listed) && dialog.Exec();
+  if (accepted) dialog.Store(listed);
+  dialog.Done();
+  return accepted;
+}
+
+ombrix_data::CObjectListElem* CRepositoryLink::SelectedObject() { return window_.pane.SelectedObject(); }
 
 void CRepositoryLink::Start(ombrix_web::CWebInterface& client) {
   if (worker_.joinable()) worker_.join();  // the previous request has ended: its message arrived
@@ -296,7 +345,10 @@ void CRepositoryLink::Start(ombrix_web::CWebInterface& client) {
 int64_t CRepositoryLink::ReceiveMsg(uint32_t msg, uint64_t wParam, int64_t lParam) {
   if (msg != kRepositoryRequestDone) return view::CEventHandler::ReceiveMsg(msg, wParam, lParam);
   if (worker_.joinable()) worker_.join();
-  if (web_) web_->Complete(static_cast<ombrix_web::THttpResult>(wParam));
+  const auto result = static_cast<ombrix_web::THttpResult>(wParam);
+  if (web_) web_->Complete(result);
+  // An unreachable server gives no notification: the flow ends here.
+  if (sync_ && result != ombrix_web::hrOk) sync_->EndFlow();
   UpdateMenus();
   return 0;
 }

@@ -92,6 +92,8 @@ const TKey kKeys[] = {
     OMBRIX_KEY("ShowStarAlt", kBool, showStarAlt, 0, regNone),
     OMBRIX_KEY("ShowSunAlt", kBool, showSunAlt, 0, regNone),
     OMBRIX_KEY("CheckVersion", kBool, checkVersion, 0, regNone),
+    OMBRIX_KEY("VSXServer", kString, vsxServer, kPathHigh, regNone),
+    OMBRIX_KEY("VersionURL", kString, versionUrl, kPathHigh, regNone),
 };
 
 #undef OMBRIX_KEY

@@ -3,16 +3,10 @@
 // scripted dialogs.
 #include "ombrix_app/repository.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <chrono>
-#include <map>
-#include <mutex>
 #include <thread>
+
+#include <ombrix_testsupport/http_standin.h>
 
 #include "ombrix_app/commands.h"
 #include "pane_fixture.h"
@@ -22,73 +16,11 @@ using namespace ombrix_app;
 namespace {
 
 // Answers each request path with a canned JSON body (204 for logout).
-class CStandIn {
+class CStandIn : public ombrix_test::CHttpStandIn {
  public:
-  CStandIn() {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(listener_, 16);
-    socklen_t size = sizeof address;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-  }
-  ~CStandIn() {
-    stop_ = true;
-    shutdown(listener_, SHUT_RDWR);
-    close(listener_);
-    thread_.join();
-  }
-  void Set(const std::string& path, const std::string& body) {
-    std::lock_guard lock(mutex_);
-    bodies_[path] = body;
-  }
-  int Port() const { return port_; }
-
- private:
-  void Serve() {
-    while (!stop_) {
-      const int client = accept(listener_, nullptr, nullptr);
-      if (client < 0) return;
-      std::string request;
-      char buffer[4096];
-      std::size_t expected = std::string::npos;
-      while (request.size() < expected) {
-        const ssize_t n = read(client, buffer, sizeof buffer);
-        if (n <= 0) break;
-        request.append(buffer, static_cast<std::size_t>(n));
-        const std::size_t end = request.find("\r\n\r\n");
-        if (end != std::string::npos && expected == std::string::npos) {
-          const std::size_t length = request.find("Content-Length: ");
-          expected = end + 4 + (length < end ? std::stoul(request.substr(length + 16)) : 0);
-        }
-      }
-      const std::string path =
-          request.substr(request.find(' ') + 1, request.find(' ', request.find(' ') + 1) - request.find(' ') - 1);
-      std::string body;
-      {
-        std::lock_guard lock(mutex_);
-        body = bodies_[path];
-      }
-      const bool none = path.find("logout") != std::string::npos;
-      const std::string answer =
-          std::string(none ? "HTTP/1.1 204 No Content\r\n" : "HTTP/1.1 200 OK\r\n") +
-          "Content-Type: application/json\r\nConnection: close\r\nContent-Length: " + std::to_string(body.size()) +
-          "\r\n\r\n" + body;
-      write(client, answer.data(), answer.size());
-      close(client);
-    }
-  }
-
-  int listener_ = -1;
-  int port_ = 0;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-  std::mutex mutex_;
-  std::map<std::string, std::string> bodies_;
+  CStandIn() { CHttpStandIn::Set("/r/api/v1/logout", {204, "", ""}); }
+  void Set(const std::string& path, const std::string& body) { CHttpStandIn::Set(path, {200, body, ""}); }
+  int Port() const { return std::stoi(Server().substr(Server().rfind(':') + 1)); }
 };
 
 class RepositoryWindowTest : public PaneTest {

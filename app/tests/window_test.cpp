@@ -98,7 +98,7 @@ TEST_F(WindowTest, TogglesFlipSettingsAndMinimaListEnablesItsCommands) {
 TEST_F(WindowTest, CommandsNotBuiltYetSayThatTheyAreNotAvailable) {
   Start();
   dialogs.AnswerButton(vdlg::mrOK);
-  EXPECT_TRUE(window.menuBar.Choose(1090));
+  EXPECT_TRUE(window.menuBar.Choose(1190));
   ASSERT_EQ(dialogs.Shown().size(), 1u);
   EXPECT_EQ(dialogs.Shown()[0].icon, vstock::siInformation);
   EXPECT_NE(dialogs.Transcript().find("not available"), std::string::npos);

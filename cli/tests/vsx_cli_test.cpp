@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../../net/tests/http_standin.h"
+#include <ombrix_testsupport/http_standin.h>
 #include "field_commands/field_loading.h"
 #include "ombrix_cli/command.h"
 

@@ -1,7 +1,7 @@
 // The version check: version numbers, the fetch and the notice.
 #include <gtest/gtest.h>
 
-#include "http_standin.h"
+#include <ombrix_testsupport/http_standin.h>
 #include "ombrix_net/version_check.h"
 
 namespace ombrix_web {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "http_standin.h"
+#include <ombrix_testsupport/http_standin.h>
 #include "ombrix_net/vsx.h"
 
 namespace ombrix_web {

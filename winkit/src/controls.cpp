@@ -390,6 +390,17 @@ void CListBox::SetItemColor(int index, vcolor::TColor color) {
     if (index >= 0 && index < w->count()) w->item(index)->setForeground(ToQColor(color));
   });
 }
+void CListBox::SetItemIcon(int index, const vgr::CIcon* icon) {
+  Set(As<QListWidget>(this), false, [&](QListWidget* w) {
+    if (index < 0 || index >= w->count()) return;
+    const bool shown = icon && icon->IsValid() && icon->Impl();
+    w->item(index)->setIcon(shown ? QIcon(icon->Impl()->pixmap) : QIcon());
+  });
+}
+bool CListBox::HasItemIcon(int index) const {
+  auto* w = As<QListWidget>(this);
+  return w && index >= 0 && index < w->count() && !w->item(index)->icon().isNull();
+}
 vcolor::TColor CListBox::ItemColor(int index) const {
   auto* w = As<QListWidget>(this);
   if (!w || index < 0 || index >= w->count()) return vcolor::Black;

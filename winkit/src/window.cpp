@@ -1,6 +1,7 @@
 // Top-level windows, status bars, tool boxes, OK/Cancel dialogs and path
 // shortening.
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -10,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -225,6 +227,15 @@ void CStatusBar::SetText(int field, const char* text) {
 
 const char* CStatusBar::GetText(int field) const {
   return field >= 0 && field < FieldCount() ? texts_[field].c_str() : "";
+}
+
+bool ShowTrayMessage(const char* title, const char* text, int milliseconds) {
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
+  static QSystemTrayIcon* tray = nullptr;  // one for the program's life
+  if (!tray) tray = new QSystemTrayIcon(QApplication::windowIcon(), qApp);
+  tray->show();
+  tray->showMessage(Q(title), Q(text), QSystemTrayIcon::Information, milliseconds);
+  return true;
 }
 
 void CStatusBar::ShowMessage(const char* text, int milliseconds) {

@@ -9,6 +9,7 @@
 #include <winkit/winkit.h>
 
 #include "ombrix_app/dialog_user_io.h"
+#include "ombrix_app/lookups.h"
 #include "ombrix_app/pane.h"
 #include "ombrix_app/repository.h"
 #include "ombrix_app/settings.h"
@@ -76,6 +77,8 @@ class COmbrix : public vwin::CWindow {
   view::CAccelerators accelerators;
   COmbrixPane pane;  // object, series and minima lists and the tabs; owns the field
   CRepositoryLink repository{*this};  // repository commands and client; goes before the field
+  CVsxLookup vsx{*this};              // "Query VSX ..." on a worker thread
+  CVersionCheck versionCheck{*this};  // the newest release, checked at start
 
  private:
   void BuildMenuBar();

@@ -210,6 +210,10 @@ class COmbrixPane : public view::CSplitterView {
   CListColumn series;   // lines of the selected object's series
   CListColumn minima;   // minima of the selected series
   CRepositoryStatusPanel repositoryStatus;  // footer of the object list
+  // Icon resources of the object list: shared objects published by the
+  // configured user, and by someone else.
+  static constexpr int kOwnShareIcon = 2101;
+  static constexpr int kOtherShareIcon = 2102;
   // The chart column: the object's controls above the tabs.
   CChartColumn chartColumn;
   CObjectControls controls;
@@ -256,6 +260,8 @@ class COmbrixPane : public view::CSplitterView {
 
  private:
   void ReloadObjectList();
+  // The object's row in the object list: label and share icon.
+  void ShowObjectRow(std::int32_t row, const ombrix_data::CObjectListElem& object);
   // The minima lines of the selected series, without rebuilding the chart.
   void FillMinimaList();
   // The object controls changed M0, P or an offset.
@@ -294,6 +300,7 @@ class COmbrixPane : public view::CSplitterView {
   double m0AtSelection = 0.0;                          // M0 when the object was selected
   double periodAtSelection = 0.0;                      // period when it was selected
   std::int32_t columnWidths[3] = {};                   // list widths, kept while a column is hidden
+  vgr::CIcon shareIcons[2];                            // own, someone else's
 };
 
 }  // namespace ombrix_app

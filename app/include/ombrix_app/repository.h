@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <memory>
 #include <thread>
+#include <vector>
 
+#include <ombrix_net/repository_cache.h>
+#include <ombrix_net/repository_sync.h>
 #include <ombrix_net/web_interface.h>
 #include <winkit/winkit.h>
 
@@ -68,9 +71,30 @@ class CRepositoryPasswordDialog : public vwin::COKCancelDialog {
   vcont::CEditBox current, newPassword, confirm;
 };
 
+// "Add Object(s) from Web Repository": one line per listed object; the
+// published and imported ones grey and not choosable, the available ones
+// with a tick that activating the line toggles.
+class CAddRepositoryObjectsDialog : public vwin::COKCancelDialog {
+ public:
+  bool Init(const vlist::CList& listed);
+  void ReceiveEvent(vcore::TEvent& event) override;
+  // Copies the ticks into the listed objects' selected flags.
+  void Store(vlist::CList& listed) const;
+
+  vcont::CListBox list;
+
+ private:
+  std::vector<bool> choosable_;  // per line
+};
+
 // The repository commands of the main window and the client behind them.
-// The client is made on the first login; one request runs at a time.
-class CRepositoryLink : public view::CEventHandler, public ombrix_web::IWebOwner, public ombrix_web::IRequestRunner {
+// The client is made on the first login; one request runs at a time. The
+// flows (synchronization, adding objects, publishing) are the network
+// library's driver; this class shows what it asks for.
+class CRepositoryLink : public view::CEventHandler,
+                        public ombrix_web::IWebOwner,
+                        public ombrix_web::IRequestRunner,
+                        public ombrix_web::IRepositorySyncListener {
  public:
   explicit CRepositoryLink(COmbrix& window);
   ~CRepositoryLink() override;  // waits for a running request
@@ -79,6 +103,11 @@ class CRepositoryLink : public view::CEventHandler, public ombrix_web::IWebOwner
   bool Command(std::uint32_t command);
   // Menu states: logged out, logged in and ready, or busy.
   void UpdateMenus();
+  // The user whose cache the field loader reads repository series from:
+  // the logged-in user, else "" (no repository series).
+  const char* CacheUser() const { return IsLoggedIn() ? web_->userId : ""; }
+  // Keeps the cache folder in step with the root path setting.
+  void UpdateCacheRoot();
 
   ombrix_web::CWebInterface* Client() const { return web_.get(); }
   bool IsLoggedIn() const { return web_ && web_->IsLoggedIn(); }
@@ -89,19 +118,25 @@ class CRepositoryLink : public view::CEventHandler, public ombrix_web::IWebOwner
   void Start(ombrix_web::CWebInterface& client) override;
   int64_t ReceiveMsg(uint32_t msg, uint64_t wParam, int64_t lParam) override;
 
+  void ObjectSynchronized(ombrix_data::CObjectListElem& object) override;
+  void FieldChanged() override;
+  void ObjectListChanged() override;
+  void RepositoryStatusChanged() override;
+  bool ChooseRepositoryObjects(vlist::CList& listed) override;
+  ombrix_data::CObjectListElem* SelectedObject() override;
+
  private:
   void Login();
   void ChangePassword();
-  void Publish();
-  void Unpublish();
   bool RequireLogin();
-  // The field object that the current request concerns, or null.
-  ombrix_data::CObjectListElem* RequestObject() const;
-  void ClearRequestToken();
+  // Runs a flow of the driver after the login check.
+  void RunFlow(std::uint32_t command);
 
   COmbrix& window_;
   std::unique_ptr<ombrix_web::CWebInterface> web_;  // made on the first login
-  std::thread worker_;                              // the running or last request
+  std::unique_ptr<ombrix_web::CRepositorySync> sync_;  // the flows, with the client
+  ombrix_web::CRepositoryCache cache_;                 // repository series for the field loader
+  std::thread worker_;                                 // the running or last request
 };
 
 }  // namespace ombrix_app

@@ -48,6 +48,8 @@ struct TSettings {
   bool useEncryptedPassword, autoAcceptM0Period;
   bool showDev, showMinima, showNow, showTime, showStarAlt, showSunAlt;
   bool checkVersion;
+  char vsxServer[kPathHigh + 1];   // scheme, host and port of the VSX; empty: AAVSO's
+  char versionUrl[kPathHigh + 1];  // where the newest release's version is read; empty: no check
 };
 
 // Every setting to its default; spacing is the DPI-scaled gap s of the

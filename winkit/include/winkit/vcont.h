@@ -142,6 +142,10 @@ class CListBox : public CControl {
   // Text colour of one item.
   void SetItemColor(int index, vcolor::TColor color);
   vcolor::TColor ItemColor(int index) const;
+  // An icon in front of an item's text (null removes it); the list keeps a
+  // copy of its pixels.
+  void SetItemIcon(int index, const vgr::CIcon* icon);
+  bool HasItemIcon(int index) const;
 };
 
 class CStaticText : public CControl {

@@ -27,6 +27,10 @@ enum : uint32_t {
 
 // A line of text fields along the bottom of a window, with a progress bar
 // that stands in for the taskbar's progress indicator.
+// A message in the desktop's notification area (information kind), when the
+// desktop has one; false when it has none and nothing was shown.
+bool ShowTrayMessage(const char* title, const char* text, int milliseconds);
+
 class CStatusBar {
  public:
   CStatusBar();

@@ -76,10 +76,18 @@ class CHttpStandIn {
       if (client < 0) return;
       std::string request;
       char buffer[4096];
-      while (request.find("\r\n\r\n") == std::string::npos) {
+      // The header block, then the body its Content-Length announces: a
+      // connection closed with unread data would be reset under the client.
+      std::size_t expected = std::string::npos;
+      while (request.size() < expected) {
         const ssize_t n = read(client, buffer, sizeof buffer);
         if (n <= 0) break;
         request.append(buffer, static_cast<std::size_t>(n));
+        const std::size_t end = request.find("\r\n\r\n");
+        if (end != std::string::npos && expected == std::string::npos) {
+          const std::size_t length = request.find("Content-Length: ");
+          expected = end + 4 + (length < end ? std::stoul(request.substr(length + 16)) : 0);
+        }
       }
       const std::size_t start = request.find(' ') + 1;
       const std::string path = request.substr(start, request.find(' ', start) - start);

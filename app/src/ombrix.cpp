@@ -167,10 +167,11 @@ void COmbrix::BuildToolBox() {
 }
 
 void COmbrix::BuildStatusBar() {
-  // Every field gets a fixed least width: a field sized by its text would
-  // widen the whole window to fit a long series path. The widths add up to
-  // less than the default window width, so the stored width holds.
-  const int widths[sfCount] = {vcore::ScaleH(70), vcore::ScaleH(80), vcore::ScaleH(60), vcore::ScaleH(100),
+  // Every field asks for a fixed width, wide enough for "9999 objects" and
+  // "999/999 series": a field sized by its text would widen the whole window
+  // to fit a long series path. In a narrow window the fields shrink side by
+  // side.
+  const int widths[sfCount] = {vcore::ScaleH(100), vcore::ScaleH(110), vcore::ScaleH(70), vcore::ScaleH(110),
                                vcore::ScaleH(180)};
   statusBar.Init(sfCount, widths);
 }

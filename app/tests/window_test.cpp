@@ -197,4 +197,24 @@ TEST_F(WindowTest, VariabilityTypeBoxEditsTheSelectedObject) {
   EXPECT_EQ(std::string(object->variabilityType), std::string(31, 'T'));
 }
 
+// The status-bar fields keep out of each other's way at every width; from
+// 800 pixels on, the counts are shown whole.
+TEST_F(WindowTest, StatusBarFieldsNeverOverlap) {
+  Start();
+  window.statusBar.SetText(sfObjects, "1234 objects");
+  window.statusBar.SetText(sfSeries, "120/120 series");
+  for (int width = 400; width <= 2000; width += 100) {
+    window.SetRect(vcom::CRect(0, 0, width, 600));
+    Pump();
+    for (int f = 0; f + 1 < window.statusBar.FieldCount(); ++f) {
+      const vcom::CRect a = window.statusBar.FieldRect(f), b = window.statusBar.FieldRect(f + 1);
+      EXPECT_LE(a.x + a.width, b.x) << "width " << width << ", field " << f;
+    }
+    if (width >= 800) {
+      EXPECT_TRUE(window.statusBar.FieldTextFits(sfObjects)) << width;
+      EXPECT_TRUE(window.statusBar.FieldTextFits(sfSeries)) << width;
+    }
+  }
+}
+
 }  // namespace

@@ -52,6 +52,26 @@ class WindowFrame : public QMainWindow {
 
 using namespace winkit_qt;
 
+namespace {
+
+// A status-bar field: it asks for its given width whatever its text, so a
+// long text is cut and never widens the window, and it may shrink down to
+// nothing when the window is narrow, so fields never lie over each other.
+// A field without a width takes what is left.
+class FieldLabel : public QLabel {
+ public:
+  explicit FieldLabel(int width) : width_(width) {
+    setSizePolicy(width > 0 ? QSizePolicy::Preferred : QSizePolicy::Ignored, QSizePolicy::Preferred);
+  }
+  QSize sizeHint() const override { return {width_ > 0 ? width_ : 0, QLabel::sizeHint().height()}; }
+  QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+ private:
+  int width_;
+};
+
+}  // namespace
+
 struct vwin::CStatusBar::TImpl {
   QPointer<QStatusBar> bar;        // the toolkit bar; the window owns it once attached
   std::vector<QLabel*> fields;     // one label per field
@@ -195,12 +215,8 @@ bool CStatusBar::Init(int count, const int* widths) {
   impl_->bar = new QStatusBar;
   texts_.assign(count > 0 ? count : 0, std::string());
   for (int i = 0; i < count; ++i) {
-    auto* label = new QLabel;
-    int w = widths ? widths[i] : 0;
-    // A field keeps its given width whatever its text: a long text is cut,
-    // it never widens the window.
-    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    if (w > 0) label->setMinimumWidth(w);
+    const int w = widths ? widths[i] : 0;
+    auto* label = new FieldLabel(w);
     impl_->bar->addPermanentWidget(label, w > 0 ? 0 : 1);
     impl_->fields.push_back(label);
   }
@@ -241,6 +257,18 @@ bool ShowTrayMessage(const char* title, const char* text, int milliseconds) {
 void CStatusBar::ShowMessage(const char* text, int milliseconds) {
   message_ = text ? text : "";
   if (impl_->bar) impl_->bar->showMessage(Q(text), milliseconds);
+}
+
+vcom::CRect CStatusBar::FieldRect(int field) const {
+  if (field < 0 || field >= static_cast<int>(impl_->fields.size())) return {};
+  const QRect r = impl_->fields[field]->geometry();
+  return vcom::CRect(r.x(), r.y(), r.width(), r.height());
+}
+
+bool CStatusBar::FieldTextFits(int field) const {
+  if (field < 0 || field >= static_cast<int>(impl_->fields.size())) return false;
+  const QLabel* label = impl_->fields[field];
+  return label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width();
 }
 
 void CStatusBar::SetProgress(int value, int max) {

@@ -25,12 +25,12 @@ enum : uint32_t {
   wsDialog = 8,
 };
 
-// A line of text fields along the bottom of a window, with a progress bar
-// that stands in for the taskbar's progress indicator.
 // A message in the desktop's notification area (information kind), when the
 // desktop has one; false when it has none and nothing was shown.
 bool ShowTrayMessage(const char* title, const char* text, int milliseconds);
 
+// A line of text fields along the bottom of a window, with a progress bar
+// that stands in for the taskbar's progress indicator.
 class CStatusBar {
  public:
   CStatusBar();
@@ -49,6 +49,10 @@ class CStatusBar {
   // Shows (max > 0) or hides the progress bar.
   void SetProgress(int value, int max);
   bool IsProgressShown() const { return progressMax_ > 0; }
+  // Where a field lies in the bar (after layout), and whether its whole text
+  // fits into it.
+  vcom::CRect FieldRect(int field) const;
+  bool FieldTextFits(int field) const;
 
   struct TImpl;
   TImpl* Impl() const { return impl_.get(); }

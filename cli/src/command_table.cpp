@@ -18,6 +18,8 @@ extern const TCliCommand FitCommand;
 extern const TCliCommand MinimumCommand;
 extern const TCliCommand FrequencyCommand;
 extern const TCliCommand PeriodMinimaCommand;
+extern const TCliCommand OCCommand;
+extern const TCliCommand PlanCommand;
 extern const TCliCommand RepoCommand;
 extern const TCliCommand VsxCommand;
 
@@ -34,6 +36,8 @@ const TCliCommand* const kCommands[] = {
     &MinimumCommand,
     &FrequencyCommand,
     &PeriodMinimaCommand,
+    &OCCommand,
+    &PlanCommand,
     &RepoCommand,
     &VsxCommand,
 };

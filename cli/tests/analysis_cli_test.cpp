@@ -142,8 +142,9 @@ TEST_F(CliOnField, MinimumTimesTheCMDraEclipseWithItsError) {
   const TRun r = Run({"minimum", kField, "CM Dra", "1", kEclipseStart, kEclipseEnd, "--bootstrap"});
   ASSERT_EQ(r.status, kExitOk) << r.err;
   const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 4u) << r.out;
+  ASSERT_EQ(lines.size(), 5u) << r.out;
   EXPECT_EQ(lines[0].rfind("time ", 0), 0u);
+  EXPECT_EQ(lines[3], "scale HJD");
   EXPECT_NEAR(ValueAfter(r.out, "time"), 2458739.9291169, 5e-5);
   EXPECT_EQ(lines[1], "points 30");
   EXPECT_EQ(lines[2].rfind("chi2 ", 0), 0u);

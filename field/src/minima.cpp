@@ -31,8 +31,7 @@ void CMinimaList::Assign(const CMinimaList& source) {
   if (&source == this) return;
   Done();
   for (const vlist::CListElem* e = source.first; e; e = e->next) {
-    const auto* m = static_cast<const CMinimaListElem*>(e);
-    Add(m->type, m->time, m->error, m->enabled);
+    AddCopy(*static_cast<const CMinimaListElem*>(e));
   }
   param1 = source.param1;
   param2 = source.param2;
@@ -46,6 +45,13 @@ CMinimaListElem* CMinimaList::Add(TMinimumType type, double time, double error, 
   m->error = error;
   m->enabled = enabled;
   Append(m);
+  return m;
+}
+
+CMinimaListElem* CMinimaList::AddCopy(const CMinimaListElem& minimum) {
+  CMinimaListElem* m = Add(minimum.type, minimum.time, minimum.error, minimum.enabled);
+  m->scaleStated = minimum.scaleStated;
+  m->timeScale = minimum.timeScale;
   return m;
 }
 

@@ -77,6 +77,7 @@ void CObjectListElem::Init() {
   metaData.Init();
   metaDataSource = mdsNewestSeriesFileDate;
   m0 = period = savedM0 = savedPeriod = 0.0;
+  m0Scale = savedM0Scale = ombrix_model::tsHJD;
   primaryFitTimeRange = secondaryFitTimeRange = 0.0;
   ClearText(absolutePath);
   ClearText(relativePath);

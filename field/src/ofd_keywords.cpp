@@ -21,6 +21,38 @@ constexpr TWritten kWhenSet = TWritten::whenSet;
 
 // Enumerations as words; the first word is written for values a table lacks.
 constexpr TWord kJDTypeWords[] = {{jdHeliocentric, "heliocentric"}, {jdGeocentric, "geocentric"}};
+// Stated barycentric times are written "heliocentric BJD_TDB": readers that
+// know no barycentric type take them as corrected times, as they are.
+constexpr const char* kBarycentricTrailer = "BJD_TDB";
+
+constexpr TKeyword<M> JDTypeRow(const char* keyword) {
+  return {keyword,
+          [](COFDReader& r, M& m) {
+            if (!MetaDataRow::Word<&M::jdType, kJDTypeWords, TWritten::whenSet>("").read(r, m)) return false;
+            ombrix_model::TTimeScale scale = ombrix_model::tsHJD;
+            if (m.jdType == jdHeliocentric && ReadScaleTrailer(r, scale) && scale == ombrix_model::tsBJDTDB)
+              m.jdType = jdBarycentric;
+            return true;
+          },
+          [](COFDWriter& w, const char* k, const M& m) {
+            if (m.jdType == jdBarycentric)
+              w.Word(k, "heliocentric", kBarycentricTrailer);
+            else
+              MetaDataRow::Word<&M::jdType, kJDTypeWords, TWritten::whenSet>("").write(w, k, m);
+          }};
+}
+
+// A minimum's time, with its scale when it is stated for the file.
+bool ReadMinimumTime(COFDReader& r, CMinimaListElem& m) {
+  if (!r.ReadReal(m.time)) return false;
+  ombrix_model::TTimeScale scale = ombrix_model::tsHJD;
+  if (ReadScaleTrailer(r, scale)) m.SetTimeScale(scale);
+  return true;
+}
+
+void WriteMinimumTime(COFDWriter& w, const char* k, const CMinimaListElem& m) {
+  w.Real(k, m.time, COFDWriter::kRealDecimals, m.scaleStated ? ombrix_model::TimeScaleLabel(m.timeScale) : nullptr);
+}
 constexpr TWord kValueUnitWords[] = {{unitFlux, "flux"}, {unitMagnitude, "magnitude"}};
 constexpr TWord kMinimumTypeWords[] = {{minUndefined, "any"}, {minPrimary, "primary"}, {minSecondary, "secondary"}};
 
@@ -48,7 +80,7 @@ constexpr TKeyword<M> kMetaDataTable[] = {
     MetaDataRow::RealUnless<&M::varAperture, kNoAperture>("var_aperture"),
     MetaDataRow::RealUnless<&M::cmpAperture, kNoAperture>("cmp_aperture"),
     MetaDataRow::RealUnless<&M::chkAperture, kNoAperture>("chk_aperture"),
-    MetaDataRow::Word<&M::jdType, kJDTypeWords, kWhenSet>("jd_type"),
+    JDTypeRow("jd_type"),
     MetaDataRow::Word<&M::valueUnit, kValueUnitWords, kWhenSet>("value_unit"),
     MetaDataRow::Text<&M::filter, kWhenSet>("filter"),
     MetaDataRow::Section(
@@ -61,7 +93,7 @@ constexpr TKeyword<M> kMetaDataTable[] = {
 
 constexpr TKeyword<CMinimaListElem> kMinimumTable[] = {
     MinimumRow::Word<&CMinimaListElem::type, kMinimumTypeWords>("type"),
-    MinimumRow::Real<&CMinimaListElem::time>("time"),
+    {"time", ReadMinimumTime, WriteMinimumTime},
     MinimumRow::Real<&CMinimaListElem::error>("error"),
     MinimumRow::Boolean<&CMinimaListElem::enabled>("enabled"),
 };
@@ -76,11 +108,16 @@ constexpr TKeyword<R> MetaDataSection() {
       });
 }
 
+// The series whose legacy scale minima are written against; stored
+// repository settings have none.
+inline const CSeriesTreeElem* SeriesOf(const CSeriesTreeElem& series) { return &series; }
+inline const CSeriesTreeElem* SeriesOf(const CWebSeriesLocalDataTreeElem&) { return nullptr; }
+
 template <class R>
 constexpr TKeyword<R> MinimaSections() {
   return TKeywordRows<R>::Section(
       kMinimumSection.begin, [](COFDReader& r, R& s) { return r.ReadMinimum(s.minima); },
-      [](COFDWriter& w, const char*, const R& s) { w.WriteMinima(s.minima); });
+      [](COFDWriter& w, const char*, const R& s) { w.WriteMinima(s.minima, SeriesOf(s)); });
 }
 
 constexpr TKeyword<L> kLocalSeriesTable[] = {
@@ -131,9 +168,9 @@ constexpr TKeyword<O> kObjectTable[] = {
     ObjectRow::Text<&O::altName, kWhenSet>("alternate_name", "alternate_caption"),
     ObjectRow::Text<&O::variabilityType, kWhenSet>("variability_type"),
     ObjectRow::Text<&O::comment, kWhenSet>("comment"),
-    ObjectRow::Real<&O::m0, kTimeDecimals>("m0"),
+    ObjectRow::ScaledTime<&O::m0, &O::m0Scale, kTimeDecimals>("m0"),
     ObjectRow::Real<&O::period, kTimeDecimals>("period"),
-    ObjectRow::Real<&O::savedM0, kTimeDecimals>("saved_m0"),
+    ObjectRow::ScaledTime<&O::savedM0, &O::savedM0Scale, kTimeDecimals>("saved_m0"),
     ObjectRow::Real<&O::savedPeriod, kTimeDecimals>("saved_period"),
     ObjectRow::Real<&O::primaryFitTimeRange, kTimeDecimals>("primary_fit_time_range"),
     ObjectRow::Real<&O::secondaryFitTimeRange, kTimeDecimals>("secondary_fit_time_range"),

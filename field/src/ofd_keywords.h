@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include <ombrix_model/angles.h>
+#include <ombrix_model/time_scales.h>
 #include <runbase/fixed_text.h>
 
 #include "ofd_sections.h"
@@ -99,6 +100,13 @@ struct TWord {
   std::int32_t value;
   const char* word;
 };
+
+// The time scale named by the word after the value just read; false (and
+// `scale` unchanged) when there is none or it names no scale, which newer
+// files may add.
+inline bool ReadScaleTrailer(const COFDReader& reader, ombrix_model::TTimeScale& scale) {
+  return ombrix_model::TimeScaleFromLabel(reader.Trailer(), scale);
+}
 
 // Highest index of a sexagesimal coordinate's text as read.
 inline constexpr std::uint32_t kCoordinateTextHigh = 63;
@@ -210,6 +218,24 @@ struct TKeywordRows {
               for (const TWord& known : kWords)
                 if (known.value == value) word = known.word;
               w.Word(k, word);
+            }};
+  }
+
+  // A time with its scale riding after it: written only when not HJD; a
+  // missing or unknown word reads as HJD.
+  template <auto kMember, auto kScale, int kDecimals>
+  static constexpr TKeyword<R> ScaledTime(const char* keyword) {
+    return {keyword,
+            [](COFDReader& r, R& record) {
+              if (!r.ReadReal(record.*kMember)) return false;
+              record.*kScale = ombrix_model::tsHJD;
+              ReadScaleTrailer(r, record.*kScale);
+              return true;
+            },
+            [](COFDWriter& w, const char* k, const R& record) {
+              const ombrix_model::TTimeScale scale = record.*kScale;
+              w.Real(k, record.*kMember, kDecimals,
+                     scale == ombrix_model::tsHJD ? nullptr : ombrix_model::TimeScaleLabel(scale));
             }};
   }
 

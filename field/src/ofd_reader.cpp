@@ -73,6 +73,14 @@ void COFDReader::SkipSeparators() {
 }
 
 void COFDReader::NextLine() {
+  const auto ends = [&](std::size_t p) {
+    return p >= length_ || data_[p] == '\r' || data_[p] == '\n' || data_[p] == ' ' || data_[p] == '\t';
+  };
+  std::size_t start = pos_;
+  while (start < length_ && (data_[start] == ' ' || data_[start] == '\t')) ++start;
+  std::size_t end = start;
+  while (!ends(end)) ++end;
+  trailer_ = std::string_view(data_ + start, end - start);
   while (pos_ < length_ && data_[pos_] != '\r' && data_[pos_] != '\n') ++pos_;
   while (pos_ < length_ && (data_[pos_] == '\r' || data_[pos_] == '\n')) ++pos_;
 }
@@ -468,7 +476,10 @@ bool COFDReader::ReadObject(CObjectListElem& o) {
   CRepositorySeriesSource* source = RepositorySeriesSource();
   if (source && !FixedText::View(kTokenHigh, o.token).empty() && context.repositoryUser && context.repositoryUser[0])
     source->LoadObjectSeries(o, context.repositoryUser);
-  if (o.m0 != 0 && o.savedM0 == 0) o.savedM0 = o.m0;
+  if (o.m0 != 0 && o.savedM0 == 0) {
+    o.savedM0 = o.m0;
+    o.savedM0Scale = o.m0Scale;
+  }
   if (o.period != 0 && o.savedPeriod == 0) o.savedPeriod = o.period;
   return true;
 }

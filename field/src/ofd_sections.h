@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <runbase/fio.h>
 
@@ -87,6 +88,10 @@ class COFDReader {
   // A bare token: up to a control character, space, comma or semicolon.
   bool ReadBareToken(std::uint32_t high, char* token);
 
+  // The first word after the value just read on its line (empty when the
+  // value ended the line): where a time scale rides.
+  std::string_view Trailer() const { return trailer_; }
+
   bool Fail(const char* text, const char* detail = nullptr);
   bool FailUnknown(const char* keyword) { return Fail("Unknown keyword: ", keyword); }
   bool FailEnd() { return Fail("Unexpected end off OFD file"); }
@@ -118,6 +123,7 @@ class COFDReader {
   const char* data_;
   std::size_t length_;
   std::size_t pos_ = 0;
+  std::string_view trailer_;
 };
 
 // Writer helpers used by the keyword tables.

@@ -106,9 +106,10 @@ void COFDWriter::Keyword(const char* keyword) {
   LineEnd();
 }
 
-void COFDWriter::Word(const char* keyword, const char* word) {
+void COFDWriter::Word(const char* keyword, const char* word, const char* trailer) {
   ValueStart(keyword);
   text.append(word);
+  if (trailer) text.append(" ").append(trailer);
   LineEnd();
 }
 
@@ -116,16 +117,10 @@ void COFDWriter::Integer(const char* keyword, std::int64_t value) {
   Word(keyword, std::to_string(value).c_str());
 }
 
-void COFDWriter::Real(const char* keyword, double value, int decimals) {
+void COFDWriter::Real(const char* keyword, double value, int decimals, const char* trailer) {
   char buffer[400];
   const std::size_t n = value == 0 || !std::isfinite(value) ? 0 : FormatFixed(buffer, sizeof buffer, value, decimals);
-  if (n == 0) {
-    Word(keyword, "0");
-    return;
-  }
-  ValueStart(keyword);
-  text.append(buffer, n);
-  LineEnd();
+  Word(keyword, n == 0 ? "0" : std::string(buffer, n).c_str(), trailer);
 }
 
 void COFDWriter::Boolean(const char* keyword, bool value) { Word(keyword, value ? "TRUE" : "FALSE"); }
@@ -170,10 +165,19 @@ void COFDWriter::WriteMetaData(const CMetaData& m) {
   EndSection(kMetaDataSection.end);
 }
 
-void COFDWriter::WriteMinima(const CMinimaList& minima) {
+void COFDWriter::WriteMinima(const CMinimaList& minima, const CSeriesTreeElem* series) {
   for (auto* e = static_cast<CMinimaListElem*>(minima.first); e; e = static_cast<CMinimaListElem*>(e->next)) {
+    // The scale is written only where it is not the series' legacy one, so
+    // fields without other scales are written as they always were.
+    CMinimaListElem written;
+    written.type = e->type;
+    written.time = e->time;
+    written.error = e->error;
+    written.enabled = e->enabled;
+    written.timeScale = series ? MinimumTimeScale(*e, *series) : e->timeScale;
+    written.scaleStated = series ? written.timeScale != series->LegacyTimeScale() : e->scaleStated;
     BeginSection(kMinimumSection.begin);
-    WriteKeywords(*this, kMinimumKeywords, *e);
+    WriteKeywords(*this, kMinimumKeywords, written);
     EndSection(kMinimumSection.end);
   }
 }
@@ -232,6 +236,14 @@ bool CWebSeriesTreeElem::WriteFieldSection(COFDWriter& w) const {
   settings.enabled = enabled;
   settings.metaData.Assign(fieldMetaData);
   settings.minima.Assign(minima);
+  // Stored settings keep the scales as stated; state them against this
+  // series' legacy scale, as a local series writes them.
+  auto* copy = static_cast<CMinimaListElem*>(settings.minima.first);
+  for (auto* e = static_cast<CMinimaListElem*>(minima.first); e && copy;
+       e = static_cast<CMinimaListElem*>(e->next), copy = static_cast<CMinimaListElem*>(copy->next)) {
+    copy->timeScale = MinimumTimeScale(*e, *this);
+    copy->scaleStated = copy->timeScale != LegacyTimeScale();
+  }
   w.WriteWebSeries(settings);
   return true;
 }

@@ -1,6 +1,7 @@
 // Series: the point store kept sorted by time, ordering, effective unit,
 // filter and colour; the series kinds and the repository settings.
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -16,11 +17,19 @@ namespace {
 
 int CompareReals(double a, double b) { return a < b ? -1 : (a > b ? 1 : 0); }
 
+std::atomic<ombrix_model::TTimeScale> gFieldTimeScale{ombrix_model::tsHJD};
+
 void ResizeArray(double*& array, std::uint32_t capacity) {
   Storage::Reallocate(array, sizeof(double) * capacity);
 }
 
 }  // namespace
+
+void SetFieldTimeScale(ombrix_model::TTimeScale scale) {
+  if (scale == ombrix_model::tsHJD || scale == ombrix_model::tsBJDTDB) gFieldTimeScale = scale;
+}
+
+ombrix_model::TTimeScale FieldTimeScale() { return gFieldTimeScale; }
 
 CSeriesTreeElem::CSeriesTreeElem()
     : pointCount(0),
@@ -32,6 +41,7 @@ CSeriesTreeElem::CSeriesTreeElem()
       offset(0.0),
       enabled(true),
       converted(false),
+      convertedScale(ombrix_model::tsHJD),
       missing(false),
       missingOrder(0) {}
 
@@ -134,15 +144,37 @@ std::uint32_t CSeriesTreeElem::Colour(const CFilterTable& filters) const {
 }
 
 const char* CSeriesTreeElem::TimeScaleText() const {
+  const bool barycentric = (converted ? convertedScale : FieldTimeScale()) == ombrix_model::tsBJDTDB;
   switch (dataMetaData.jdType) {
     case jdGeocentric:
+      if (barycentric)
+        return converted ? "Series in BJD_TDB (converted from GJD by OMBRIX)"
+                         : "Series in GJD, cannot covert to BJD_TDB (unknown RA, Dec)";
       return converted ? "Series in HJD (converted from GJD by OMBRIX)"
                        : "Series in GJD, cannot covert to HJD (unknown RA, Dec)";
     case jdHeliocentric:
       return "Series in HJD";
+    case jdBarycentric:
+      return "Series in BJD_TDB";
     default:
       return "Series JD type unknown (GJD/HJD not specified)";
   }
+}
+
+ombrix_model::TTimeScale CSeriesTreeElem::TimeScale() const {
+  if (dataMetaData.jdType == jdBarycentric) return ombrix_model::tsBJDTDB;
+  if (dataMetaData.jdType == jdHeliocentric) return ombrix_model::tsHJD;
+  return converted ? convertedScale : ombrix_model::tsGJD;
+}
+
+ombrix_model::TTimeScale MinimumTimeScale(const CMinimaListElem& minimum, const CSeriesTreeElem& series) {
+  return minimum.scaleStated ? minimum.timeScale : series.LegacyTimeScale();
+}
+
+ombrix_model::TTimeScale CSeriesTreeElem::LegacyTimeScale() const {
+  if (dataMetaData.jdType == jdBarycentric) return ombrix_model::tsBJDTDB;
+  if (dataMetaData.jdType == jdHeliocentric || converted) return ombrix_model::tsHJD;
+  return ombrix_model::tsGJD;
 }
 
 CLocalSeriesTreeElem::CLocalSeriesTreeElem() {

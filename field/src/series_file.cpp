@@ -175,10 +175,11 @@ void GetConversionCoordinates(const CObjectListElem& object, bool localSeries, d
   dec = star->dec;
 }
 
-void ConvertTimesToHeliocentric(CSeriesTreeElem& series, double ra, double dec) {
-  const ombrix_model::TStarTrig star = ombrix_model::StarTrig(ra, dec);
-  for (std::uint32_t i = 0; i < series.pointCount; ++i)
-    series.time[i] = ombrix_model::HeliocentricJD(series.time[i], star);
+namespace {
+
+// Points a few seconds apart can swap order in a conversion; restores it
+// stably.
+void RestoreTimeOrder(CSeriesTreeElem& series) {
   if (std::is_sorted(series.time, series.time + series.pointCount)) return;
   // Points a few seconds apart can swap order; restore it stably.
   std::vector<TSeriesPoint> points(series.pointCount);
@@ -187,13 +188,37 @@ void ConvertTimesToHeliocentric(CSeriesTreeElem& series, double ra, double dec) 
   series.InsertPoints(points.data(), points.size());
 }
 
+}  // namespace
+
+void ConvertTimesToHeliocentric(CSeriesTreeElem& series, double ra, double dec) {
+  const ombrix_model::TStarTrig star = ombrix_model::StarTrig(ra, dec);
+  for (std::uint32_t i = 0; i < series.pointCount; ++i)
+    series.time[i] = ombrix_model::HeliocentricJD(series.time[i], star);
+  RestoreTimeOrder(series);
+}
+
+bool ConvertTimesToScale(CSeriesTreeElem& series, double ra, double dec, ombrix_model::TTimeScale scale) {
+  if (scale == ombrix_model::tsHJD) {
+    ConvertTimesToHeliocentric(series, ra, dec);
+    return true;
+  }
+  std::vector<double> converted(series.pointCount);
+  for (std::uint32_t i = 0; i < series.pointCount; ++i)
+    if (!ombrix_model::TimeInScale(series.time[i], scale, ra, dec, converted[i])) return false;
+  std::copy(converted.begin(), converted.end(), series.time);
+  RestoreTimeOrder(series);
+  return true;
+}
+
 void ApplyHeliocentricConversion(CSeriesTreeElem& series, double ra, double dec) {
   series.converted = false;
-  if (series.dataMetaData.jdType == jdHeliocentric) return;
+  if (series.dataMetaData.jdType == jdHeliocentric || series.dataMetaData.jdType == jdBarycentric) return;
   if (series.dataMetaData.jdType == jdGeocentric && series.pointCount == 0) return;
   if (!IsRAKnown(ra) || !IsDecKnown(dec)) return;
-  ConvertTimesToHeliocentric(series, ra, dec);
+  const ombrix_model::TTimeScale scale = FieldTimeScale();
+  if (!ConvertTimesToScale(series, ra, dec, scale)) return;
   series.converted = true;
+  series.convertedScale = scale;
 }
 
 void ApplyHeliocentricConversion(CSeriesTreeElem& series, const CObjectListElem& object) {

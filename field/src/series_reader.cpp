@@ -152,6 +152,19 @@ void UpperToken(TSpan token, char (&text)[kTokenTextHigh + 2]) {
 
 bool SameText(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
+// Values of the "JD:" key, upper-cased; other words leave the type as it is.
+// Barycentric times must name their scale: BJD in UTC is written too.
+struct TJDTypeWord {
+  const char* word;
+  TJDType type;
+};
+constexpr TJDTypeWord kJDTypeWords[] = {
+    {"HELIOCENTRIC", jdHeliocentric},
+    {"GEOCENTRIC", jdGeocentric},
+    {"BJD_TDB", jdBarycentric},
+    {"BJD-TDB", jdBarycentric},
+};
+
 // Unsigned number of a key value: digits with an optional fraction, reading
 // stops at the first other character; false when there is no digit or the
 // number is too long for a double.
@@ -190,8 +203,8 @@ void ParseSeriesKeys(const char* p, const char* end, CMetaData& meta) {
       if (ParseUnsignedValue(valueToken, number)) meta.chkAperture = number;
     } else if (SameText(key, "JD:")) {
       UpperToken(valueToken, word);
-      if (SameText(word, "HELIOCENTRIC")) meta.jdType = jdHeliocentric;
-      if (SameText(word, "GEOCENTRIC")) meta.jdType = jdGeocentric;
+      for (const TJDTypeWord& known : kJDTypeWords)
+        if (SameText(word, known.word)) meta.jdType = known.type;
     } else if (SameText(key, "UNIT:")) {
       UpperToken(valueToken, word);
       if (SameText(word, "MAGNITUDE")) meta.valueUnit = unitMagnitude;

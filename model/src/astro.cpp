@@ -102,6 +102,20 @@ void HorizontalPosition(double ra, double dec, double eastLongitude, double sinL
   if (azimuth >= kTwoPi) azimuth = 0.0;
 }
 
+double StarAltitude(double jd, double ra, double dec, double latitude, double longitude) {
+  const double phi = DegreesToRadians(latitude);
+  double hourAngle = 0, altitude = 0, azimuth = 0;
+  HorizontalPosition(ra, dec, DegreesToRadians(longitude), std::sin(phi), std::cos(phi), jd, hourAngle,
+                     altitude, azimuth);
+  return RadiansToDegrees(altitude);
+}
+
+double SunAltitude(double jd, double latitude, double longitude) {
+  double ra = 0, dec = 0;
+  SunEquatorial(jd, ra, dec);
+  return StarAltitude(jd, ra, dec, latitude, longitude);
+}
+
 double NormalizeDegrees(double x) {
   if (x > 360.0) return std::fmod(x, 360.0);
   if (x < 0.0) return std::fmod(x, 360.0) + 360.0;

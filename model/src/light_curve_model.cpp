@@ -55,6 +55,35 @@ double LightCurveEclipse(double u, double amplitude, double curvature, double in
   return amplitude * (1.0 + curvature * u * u) * EclipseProfile(u * inverseWidth, shape);
 }
 
+double EclipseHalfWidth(const TFitParameters& p, bool primary) {
+  const double amplitude = primary ? p[fpAPri] : p[fpASec];
+  const double width = primary ? p[fpDPri] : p[fpDSec];
+  const double curvature = primary ? p.priCurvature : p.secCurvature;
+  const double inverseWidth = primary ? p.priInverseWidth : p.secInverseWidth;
+  const double shape = primary ? p[fpGPri] : p[fpGSec];
+  if (!(amplitude != 0.0 && width > 0.0 && std::isfinite(amplitude) && std::isfinite(width))) return 0.0;
+  const auto level = [&](double u) {
+    return LightCurveEclipse(u, amplitude, curvature, inverseWidth, shape) / amplitude;
+  };
+  // Walk out in small steps to the first one at or below the contact level
+  // (the profile is exactly 0 beyond the cutoff), then halve the last step.
+  constexpr int kSteps = 450;
+  const double step = kEclipseCutoff * width / kSteps;
+  double inside = 0.0, outside = kEclipseCutoff * width;
+  for (int i = 1; i <= kSteps; ++i) {
+    if (level(i * step) <= kEclipseContactLevel) {
+      outside = i * step;
+      break;
+    }
+    inside = i * step;
+  }
+  for (int i = 0; i < 40; ++i) {
+    const double middle = 0.5 * (inside + outside);
+    (level(middle) <= kEclipseContactLevel ? outside : inside) = middle;
+  }
+  return 0.5 * (inside + outside);
+}
+
 double EvaluateLightCurveModel(const TFitParameters& p, double phase) {
   // The secondary distance is not wrapped: a secondary near phase 0 or 1 is
   // modelled only on the side where it lies.

@@ -223,3 +223,32 @@ TEST(Phase, FractionTowardZeroAndWrappedIntoCycle) {
 
 }  // namespace
 }  // namespace ombrix_model
+
+namespace ombrix_model {
+namespace {
+
+// With the plain profile the eclipse term falls to 1 % of its depth where
+// exp(1 - cosh z) = 0.01; a flatter bottom (larger g) widens the eclipse, no
+// depth or width gives none.
+TEST(EclipseHalfWidth, ContactWhereTheTermFallsToOnePercent) {
+  TFitParameters p;
+  ResetFitParameters(p);
+  PrepareLightCurveModel(p);
+  const double z = std::acosh(1.0 + std::log(100.0));
+  EXPECT_NEAR(EclipseHalfWidth(p, true), 0.1 * z, 1e-9);
+  EXPECT_NEAR(EclipseHalfWidth(p, false), 0.1 * z, 1e-9);
+  p[fpGPri] = 3.0;
+  PrepareLightCurveModel(p);
+  const double flatter = EclipseHalfWidth(p, true);
+  EXPECT_GT(flatter, 0.1 * z);
+  EXPECT_NEAR(LightCurveEclipse(flatter, p[fpAPri], p.priCurvature, p.priInverseWidth, p[fpGPri]) / p[fpAPri],
+              kEclipseContactLevel, 1e-9);
+  p[fpASec] = 0.0;
+  p[fpDPri] = 0.0;
+  PrepareLightCurveModel(p);
+  EXPECT_EQ(EclipseHalfWidth(p, false), 0.0);
+  EXPECT_EQ(EclipseHalfWidth(p, true), 0.0);
+}
+
+}  // namespace
+}  // namespace ombrix_model

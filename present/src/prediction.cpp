@@ -51,17 +51,11 @@ int FormatNumber(double value, int decimals, char (&text)[64]) {
 }  // namespace
 
 double StarAltitude(double jd, double ra, double dec, double latitude, double longitude) {
-  const double phi = latitude * ombrix_model::kRadiansPerDegree;
-  double hourAngle = 0, altitude = 0, azimuth = 0;
-  ombrix_model::HorizontalPosition(ra, dec, longitude * ombrix_model::kRadiansPerDegree, std::sin(phi), std::cos(phi),
-                                   jd, hourAngle, altitude, azimuth);
-  return altitude / ombrix_model::kRadiansPerDegree;
+  return ombrix_model::StarAltitude(jd, ra, dec, latitude, longitude);
 }
 
 double SunAltitude(double jd, double latitude, double longitude) {
-  double ra = 0, dec = 0;
-  ombrix_model::SunEquatorial(jd, ra, dec);
-  return StarAltitude(jd, ra, dec, latitude, longitude);
+  return ombrix_model::SunAltitude(jd, latitude, longitude);
 }
 
 int TwilightClass(double a) {

@@ -51,7 +51,8 @@ void DeriveFitTimeRanges(ombrix_data::CObjectListElem& object);
 // (storing them into the object) when the object has a fit.
 TFindMinimaDialog InitialFindMinimaDialog(ombrix_data::CObjectListElem& object);
 
-// Stores a minimum of the given type on the series.
+// Stores a minimum of the given type on the series, in the series' time
+// scale.
 void AddMinimum(ombrix_data::CSeriesTreeElem& series, double time, double error,
                 ombrix_data::TMinimumType type);
 

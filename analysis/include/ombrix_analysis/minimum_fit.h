@@ -32,6 +32,12 @@ inline constexpr std::size_t kMinMinimumFitPoints = 7;
 // Resamples of one bootstrap (rounded up to a multiple of the worker count).
 inline constexpr std::uint32_t kBootstrapResamples = 1000;
 
+// How the minimum-fit tab times a minimum: by fitting the minimum model
+// (with a bootstrap error) or by the Kwee-van Woerden method ("KvW").
+enum class TMinimumMethod { model, kvw };
+// Reflections of the KvW method by default; the original method used 3.
+inline constexpr int kDefaultKvWReflections = 5;
+
 struct TMinimumParameters {
   double value[kMinimumParameterCount];
   double curvature;     // C / D^2, derived
@@ -58,6 +64,8 @@ class TMinimumFitTab {
   double end = 0.0;
   double fields[kMinimumParameterCount] = {};  // the seven parameter fields
   bool free[kMinimumParameterCount] = {};      // check boxes; Phase is free whatever its box
+  TMinimumMethod method = TMinimumMethod::model;  // the method choice
+  int kvwReflections = kDefaultKvWReflections;    // reflections of the KvW method
 
   // Results of the last fit.
   bool fitted = false;

@@ -12,6 +12,8 @@
 #include <ombrix_field/records.h>
 #include <ombrix_field/user_io.h>
 
+#include "ombrix_analysis/minima_scales.h"
+
 namespace ombrix_analysis {
 
 // One time of minimum as the search sees it.
@@ -45,11 +47,13 @@ void SearchPeriodsFromMinima(const TMinimumInstance* minima, std::uint32_t count
                              double secondaryPhase, double limit, vlist::CList& periods);
 
 // The enabled minima of the object, series by series in tree order and in
-// list order within a series, at most `capacity`. `truncated` is set when an
-// enabled minimum had to be left out.
-std::uint32_t CollectEnabledMinima(const ombrix_data::CObjectListElem& object,
-                                   TMinimumInstance* minima, std::uint32_t capacity,
-                                   bool& truncated);
+// list order within a series, at most `capacity`, with their times in one
+// scale (CommonMinimaScale). `truncated` is set when an enabled minimum had
+// to be left out. False, with `refusal` set, when minima of different
+// scales cannot be converted.
+bool CollectEnabledMinima(const ombrix_data::CObjectListElem& object, TMinimumInstance* minima,
+                          std::uint32_t capacity, std::uint32_t& count, bool& truncated,
+                          TScaleRefusal& refusal);
 
 // Inserts an entry holding the object's period (key and score 0) at the front
 // of its period list, when that period is set.

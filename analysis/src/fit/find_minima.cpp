@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ombrix_analysis/kvw.h"
+
 namespace ombrix_analysis {
 
 using ombrix_data::TAnswer;
@@ -60,12 +62,13 @@ TPassEnd FitWindow(CFindMinimaView& view, ombrix_data::CUserIO& io, const TPass&
   tab.start = start;
   tab.end = end;
   view.ZoomTab(start, end);
-  if (!FitMinimum(tab, io)) {
+  const bool kvw = tab.method == TMinimumMethod::kvw;
+  if (!(kvw ? FitMinimumKvW(tab, io, tab.kvwReflections) : FitMinimum(tab, io))) {
     io.ShowMessage(TUserMessage{"MInimum Fit failed", {"Cannot fit selected points", nullptr, nullptr},
                                 TMessageIcon::information});
     return TPassEnd::finished;
   }
-  EstimateMinimumError(tab, io);
+  if (!kvw) EstimateMinimumError(tab, io);
   const TAnswer answer = io.Ask(TUserMessage{"Found Minimum", {pass.question, nullptr, nullptr},
                                              TMessageIcon::question},
                                 TButtons::yesNoCancel);
@@ -146,7 +149,7 @@ TFindMinimaDialog InitialFindMinimaDialog(ombrix_data::CObjectListElem& object) 
 }
 
 void AddMinimum(ombrix_data::CSeriesTreeElem& series, double time, double error, TMinimumType type) {
-  series.minima.Add(type, time, error);
+  series.minima.Add(type, time, error)->SetTimeScale(series.TimeScale());
 }
 
 int FindAllMinima(CFindMinimaView& view, ombrix_data::CUserIO& io) {

@@ -207,23 +207,21 @@ void SearchPeriodsFromMinima(const TMinimumInstance* minima, std::uint32_t count
   }
 }
 
-std::uint32_t CollectEnabledMinima(const ombrix_data::CObjectListElem& object,
-                                   TMinimumInstance* minima, std::uint32_t capacity,
-                                   bool& truncated) {
+bool CollectEnabledMinima(const ombrix_data::CObjectListElem& object, TMinimumInstance* minima,
+                          std::uint32_t capacity, std::uint32_t& count, bool& truncated,
+                          TScaleRefusal& refusal) {
+  count = 0;
   truncated = false;
-  std::uint32_t count = 0;
-  for (auto* s = object.FirstSeries(); s; s = object.NextSeries(s)) {
-    for (vlist::CListElem* e = s->minima.first; e; e = e->next) {
-      const auto* m = static_cast<const ombrix_data::CMinimaListElem*>(e);
-      if (!m->enabled) continue;
-      if (count == capacity) {
-        truncated = true;
-        return count;
-      }
-      minima[count++] = {m->time, m->type};
+  std::vector<TScaledMinimum> scaled;
+  if (!CollectMinimaInScale(object, CommonMinimaScale(object), TSeriesChoice::all, scaled, refusal)) return false;
+  for (const TScaledMinimum& m : scaled) {
+    if (count == capacity) {
+      truncated = true;
+      break;
     }
+    minima[count++] = {m.time, m.type};
   }
-  return count;
+  return true;
 }
 
 void PrependObjectPeriod(ombrix_data::CObjectListElem& object) {
@@ -278,7 +276,12 @@ bool FindPeriodsFromMinima(ombrix_data::CObjectListElem& object, ombrix_data::CU
                            TPeriodComboPane& pane) {
   TMinimumInstance minima[kMaxCollectedMinima];
   bool truncated = false;
-  const std::uint32_t count = CollectEnabledMinima(object, minima, kMaxCollectedMinima, truncated);
+  std::uint32_t count = 0;
+  TScaleRefusal refusal;
+  if (!CollectEnabledMinima(object, minima, kMaxCollectedMinima, count, truncated, refusal)) {
+    ShowStop(io, "Cannot find period", refusal.first.c_str(), refusal.second.c_str());
+    return false;
+  }
   if (truncated) {
     char used[48];
     std::snprintf(used, sizeof used, "Only first %u minima used for estimation", kMaxCollectedMinima);

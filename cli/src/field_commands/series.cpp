@@ -55,6 +55,7 @@ const char* JDTypeName(TJDType type) {
   switch (type) {
     case jdGeocentric: return "geocentric";
     case jdHeliocentric: return "heliocentric";
+    case jdBarycentric: return "barycentric (BJD_TDB)";
     default: return "unknown";
   }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <corekit/vlist.h>
+#include <ombrix_model/time_scales.h>
 
 #include "ombrix_field/records.h"
 
@@ -14,6 +15,17 @@ class CMinimaListElem : public vlist::CListElem {
   double time = 0.0;                 // Julian date of the minimum
   double error = 0.0;                // error of time, days
   bool enabled = true;               // used by the analyses
+  // The time scale of `time` when stated. A minimum read from a field file
+  // without a scale is in its series' legacy scale
+  // (CSeriesTreeElem::LegacyTimeScale); MinimumTimeScale tells either.
+  bool scaleStated = false;
+  ombrix_model::TTimeScale timeScale = ombrix_model::tsHJD;
+
+  // States the scale.
+  void SetTimeScale(ombrix_model::TTimeScale scale) {
+    timeScale = scale;
+    scaleStated = true;
+  }
 };
 
 // Minima in insertion order. Owns its elements.
@@ -36,8 +48,10 @@ class CMinimaList : public vlist::CList {
   // Replaces the content by a copy of `source` (minima and the three reals).
   void Assign(const CMinimaList& source);
 
-  // Appends a new minimum and returns it.
+  // Appends a new minimum (scale not stated) and returns it.
   CMinimaListElem* Add(TMinimumType type, double time, double error, bool enabled = true);
+  // Appends a copy of `minimum`, its scale included.
+  CMinimaListElem* AddCopy(const CMinimaListElem& minimum);
 };
 
 }  // namespace ombrix_data

@@ -8,6 +8,7 @@
 #include <corekit/vlist.h>
 #include <corekit/vtree.h>
 #include <ombrix_model/light_curve_model.h>
+#include <ombrix_model/time_scales.h>
 
 #include "ombrix_field/records.h"
 #include "ombrix_field/series.h"
@@ -60,6 +61,8 @@ class CObjectListElem : public vlist::CListElem {
   double period;                                 // days (0 = not set)
   double savedM0;
   double savedPeriod;
+  ombrix_model::TTimeScale m0Scale;              // time scale of m0 (HJD unless stated)
+  ombrix_model::TTimeScale savedM0Scale;         // time scale of savedM0
   double primaryFitTimeRange;
   double secondaryFitTimeRange;
   char absolutePath[kPathHigh + 1];              // folder of the series files

@@ -5,6 +5,13 @@
 // value, indented by one tab per nesting level, lines ended by CR LF. Point
 // data are not stored: local series are reloaded from their files and
 // repository series from the repository cache while the field is read.
+//
+// Time scales ride after a value as one more word, which readers that do not
+// know them skip with the rest of the line: "time = 2458739.929117 BJD_TDB"
+// (a minimum not in its series' legacy scale), "m0 = ... BJD_TDB" and
+// "saved_m0 = ... BJD_TDB" (an epoch not in HJD) and "jd_type =
+// heliocentric BJD_TDB" (stated barycentric times, which older readers take
+// as already corrected). Without the word the file reads as it always did.
 #pragma once
 
 #include <cstddef>
@@ -58,10 +65,11 @@ class COFDWriter {
   void BeginSection(const char* keyword);       // keyword line, one level deeper
   void EndSection(const char* endKeyword);      // one level up, end keyword line
   void Keyword(const char* keyword);            // a line with the keyword alone
-  void Word(const char* keyword, const char* word);  // keyword = bare word
+  // keyword = bare word, then the trailing word when there is one.
+  void Word(const char* keyword, const char* word, const char* trailer = nullptr);
   void Integer(const char* keyword, std::int64_t value);
   // Real with `decimals` decimals; exactly 0 is written "0".
-  void Real(const char* keyword, double value, int decimals = kRealDecimals);
+  void Real(const char* keyword, double value, int decimals = kRealDecimals, const char* trailer = nullptr);
   void Boolean(const char* keyword, bool value);
   void Hex(const char* keyword, std::uint64_t value);  // upper-case, no prefix
   // Quoted text of at most `length` characters, inner quotes doubled.
@@ -72,7 +80,9 @@ class COFDWriter {
   // Sections of the model.
   void WriteMetaData(const CMetaData& metaData);
   void WriteStar(const char* section, const char* endSection, const TStarData& star);
-  void WriteMinima(const CMinimaList& minima);
+  // The minima of `series` (null for stored repository settings, whose
+  // minima keep the scales as read).
+  void WriteMinima(const CMinimaList& minima, const CSeriesTreeElem* series);
   void WriteFit(const ombrix_model::TFitParameters& fit);
   void WriteNotes(const vdstr::TDStringA* notes);
   void WriteObject(const CObjectListElem& object);

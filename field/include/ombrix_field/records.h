@@ -15,6 +15,7 @@ enum TJDType : std::int32_t {
   jdUnknown = 0,
   jdGeocentric = 1,
   jdHeliocentric = 2,
+  jdBarycentric = 3,  // BJD_TDB; never converted
 };
 
 // Brightness unit of a series (stored as a 32-bit integer).

@@ -8,6 +8,8 @@
 
 #include <corekit/vtree.h>
 
+#include <ombrix_model/time_scales.h>
+
 #include "ombrix_field/minima.h"
 #include "ombrix_field/records.h"
 
@@ -17,6 +19,12 @@ class CFilterTable;
 // Reader and writer of field description files; defined with that format.
 class COFDReader;
 class COFDWriter;
+
+// The scale geocentric series are converted to when they are loaded: HJD
+// (the default) or BJD_TDB, as the user chose in the settings. Process-wide;
+// other scales are ignored. A change applies to series loaded afterwards.
+void SetFieldTimeScale(ombrix_model::TTimeScale scale);
+ombrix_model::TTimeScale FieldTimeScale();
 
 // Point arrays grow in multiples of this many points.
 inline constexpr std::uint32_t kPointGrowStep = 20;
@@ -38,7 +46,8 @@ class CSeriesTreeElem : public vtree::CAVLTreeElem {
   double offset;               // added to magnitudes, multiplies fluxes
   CMinimaList minima;          // times of minima measured on this series
   bool enabled;                // selected for display and analysis
-  bool converted;              // times were converted geocentric -> heliocentric
+  bool converted;              // times were converted from geocentric ones
+  ombrix_model::TTimeScale convertedScale;  // the scale they were converted to
   // The series' data file could not be read when the field was loaded: the
   // series has no points, keeps its settings as the field file stated them
   // and is written back unchanged, so it loads again once its file is back.
@@ -85,10 +94,21 @@ class CSeriesTreeElem : public vtree::CAVLTreeElem {
   // Status-bar text of the time scale read from the data, e.g.
   // "Series in HJD (converted from GJD by OMBRIX)".
   const char* TimeScaleText() const;
+  // The scale the times are in: BJD_TDB or HJD as the data state it, the
+  // scale they were converted to, else geocentric.
+  ombrix_model::TTimeScale TimeScale() const;
+  // The scale the times had before series could be converted to BJD_TDB:
+  // as TimeScale, with every conversion counted as one to HJD. Minima
+  // stored without a scale are in this one.
+  ombrix_model::TTimeScale LegacyTimeScale() const;
 
  private:
   void Reserve(std::uint32_t capacity);
 };
+
+// The scale of a minimum of `series`: as stated, else the series' legacy
+// scale.
+ombrix_model::TTimeScale MinimumTimeScale(const CMinimaListElem& minimum, const CSeriesTreeElem& series);
 
 // A series loaded from a local file.
 class CLocalSeriesTreeElem : public CSeriesTreeElem {

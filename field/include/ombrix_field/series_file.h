@@ -29,7 +29,9 @@ bool LoadSeriesFile(CLocalSeriesTreeElem& series, const TSeriesFolders& folders,
                     std::uint32_t errorHigh, char* errorText);
 
 // Reads series text held in memory: header keywords into the data meta-data,
-// data lines into the points. Malformed data lines are skipped, and so are
+// data lines into the points. "JD: BJD_TDB" (or "BJD-TDB") marks times in
+// barycentric dynamical time, which are never converted; "JD: HELIOCENTRIC"
+// and "JD: GEOCENTRIC" as ever. Malformed data lines are skipped, and so are
 // values of 99 and more unless the series' effective unit is flux. Returns
 // the number of points added.
 std::size_t ReadSeriesText(CSeriesTreeElem& series, const char* data, std::size_t length);
@@ -55,6 +57,9 @@ void GetConversionCoordinates(const CObjectListElem& object, bool localSeries,
 
 // Replaces every time by its heliocentric time for a star at ra, dec (radians).
 void ConvertTimesToHeliocentric(CSeriesTreeElem& series, double ra, double dec);
+// Replaces every geocentric time by its time in `scale`; false, with the
+// times unchanged, when one of them cannot be converted (BJD_TDB before 1960).
+bool ConvertTimesToScale(CSeriesTreeElem& series, double ra, double dec, ombrix_model::TTimeScale scale);
 
 // Why a local series freshly read from its file may not join its object.
 enum class TSeriesAdmission : std::uint8_t {
@@ -72,7 +77,8 @@ enum class TSeriesAdmission : std::uint8_t {
 TSeriesAdmission AdmitLoadedSeries(CObjectListElem& object, CSeriesTreeElem& series);
 
 // The conversion on load: resets `converted`; an unknown or geocentric series
-// with points and known coordinates is converted and flagged.
+// with points and known coordinates is converted to the field's time scale
+// (FieldTimeScale) and flagged. Heliocentric and barycentric series stay.
 void ApplyHeliocentricConversion(CSeriesTreeElem& series, const CObjectListElem& object);
 // The same with given coordinates.
 void ApplyHeliocentricConversion(CSeriesTreeElem& series, double ra, double dec);

@@ -45,6 +45,11 @@ void HorizontalPosition(double ra, double dec, double eastLongitude,
 // degree over this century.
 void SunEquatorial(double jd, double& ra, double& dec);
 
+// Altitude in degrees of a star at ra, dec (radians) and of the Sun at time
+// jd, seen from a site at `latitude` and east `longitude` given in degrees.
+double StarAltitude(double jd, double ra, double dec, double latitude, double longitude);
+double SunAltitude(double jd, double latitude, double longitude);
+
 // x reduced to [0, 360) degrees; values inside [0, 360] are returned
 // unchanged, so 360 itself stays 360.
 double NormalizeDegrees(double x);

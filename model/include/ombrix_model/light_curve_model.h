@@ -80,6 +80,16 @@ double EclipseProfile(double z, double shape);
 double LightCurveEclipse(double u, double amplitude, double curvature, double inverseWidth,
                          double shape);
 
+// Level, as a fraction of an eclipse's depth, at which the eclipse counts as
+// begun or ended.
+inline constexpr double kEclipseContactLevel = 0.01;
+
+// Half the duration of the primary (or secondary) eclipse of prepared
+// parameters, in phase units: the distance from the eclipse's centre at which
+// its own term falls to kEclipseContactLevel of its depth. 0 for an eclipse
+// without depth or with a width that is not positive.
+double EclipseHalfWidth(const TFitParameters& parameters, bool primary);
+
 // Angle of harmonic k (1 to 3) at a phase: 2 pi k phase.
 inline double HarmonicAngle(int k, double phase) { return kTwoPi * k * phase; }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <ombrix_field/object.h>
+#include <runbase/fio.h>
 #include <runbase/str.h>
 
 #include "chart_export_commands.h"
@@ -247,6 +248,35 @@ void COmbrix::NotAvailable() {
                      vstock::siInformation);
 }
 
+std::string COmbrix::UsersGuidePath() const {
+  // The program's path with the extension "pdf" (the build tree and a
+  // copied program), else where an installation keeps its documents.
+  char program[kPathHigh + 1] = {};
+  vcom::GetModulePathA(0, "", kPathHigh, program);
+  std::string beside(program);
+  const std::size_t slash = beside.rfind('/');
+  const std::size_t dot = beside.rfind('.');
+  beside = (dot != std::string::npos && (slash == std::string::npos || dot > slash) ? beside.substr(0, dot) : beside) +
+           ".pdf";
+  const std::string folder(programFolder);
+  for (const std::string& candidate : {beside, folder + "../share/doc/ombrix/ombrix.pdf",
+                                       folder + "../share/ombrix/ombrix.pdf"})
+    if (FIO::ExistsA(static_cast<std::uint32_t>(candidate.size()), candidate.c_str())) return candidate;
+  return beside;
+}
+
+void COmbrix::UsersGuide() {
+  const std::string path = UsersGuidePath();
+  if (!FIO::ExistsA(static_cast<std::uint32_t>(path.size()), path.c_str())) {
+    vdlg::DoMessageBox("User's Guide", "The user's guide was not found:", path.c_str(), nullptr, vdlg::mbOK,
+                       vstock::siRedExclamation);
+    return;
+  }
+  if (!vcore::OpenDocument(path.c_str()))
+    vdlg::DoMessageBox("User's Guide", "No program could open the user's guide:", path.c_str(), nullptr, vdlg::mbOK,
+                       vstock::siRedExclamation);
+}
+
 void COmbrix::About() {
   const std::string text = std::string("OMBRIX version ") + OMBRIX_VERSION +
                            " - 64bit (x64)\n\nA program for the light curves of variable stars, above all "
@@ -303,6 +333,9 @@ void COmbrix::Command(std::uint32_t command) {
       break;
     case cmAbout:
       About();
+      break;
+    case cmUsersGuide:
+      UsersGuide();
       break;
     case cmNewField:
       NewField();

@@ -95,13 +95,21 @@ TEST_F(WindowTest, TogglesFlipSettingsAndMinimaListEnablesItsCommands) {
   EXPECT_TRUE(dialogs.Shown().empty());
 }
 
-TEST_F(WindowTest, CommandsNotBuiltYetSayThatTheyAreNotAvailable) {
+TEST_F(WindowTest, UsersGuideOpensThePdfBesideTheProgram) {
   Start();
-  dialogs.AnswerButton(vdlg::mrOK);
+  std::vector<std::string> opened;
+  vcore::SetDocumentOpener([&opened](const char* path) {
+    opened.emplace_back(path);
+    return true;
+  });
+  const std::string guide = window.UsersGuidePath();
+  const bool existed = std::filesystem::exists(guide);
+  if (!existed) ombrix_test::WriteFile(guide, "%PDF-1.4");
   EXPECT_TRUE(window.menuBar.Choose(1190));
-  ASSERT_EQ(dialogs.Shown().size(), 1u);
-  EXPECT_EQ(dialogs.Shown()[0].icon, vstock::siInformation);
-  EXPECT_NE(dialogs.Transcript().find("not available"), std::string::npos);
+  if (!existed) std::filesystem::remove(guide);
+  EXPECT_EQ(opened, std::vector<std::string>{guide});
+  EXPECT_TRUE(dialogs.Shown().empty()) << dialogs.Transcript();
+  vcore::SetDocumentOpener(nullptr);
 }
 
 TEST_F(WindowTest, AcceleratorsBecomeCommandsAndAboutNamesTheVersion) {

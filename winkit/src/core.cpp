@@ -3,8 +3,10 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QThread>
+#include <QUrl>
 
 #include <clocale>
 #include <cstdlib>
@@ -185,6 +187,22 @@ void WaitDispatching(const std::function<bool()>& done) {
   }
   QCoreApplication::sendPostedEvents();
 }
+
+namespace {
+std::function<bool(const char*)>& DocumentOpener() {
+  static std::function<bool(const char*)> opener;
+  return opener;
+}
+}  // namespace
+
+bool OpenDocument(const char* path) {
+  if (!path || !*path) return false;
+  if (DocumentOpener()) return DocumentOpener()(path);
+  EnsureApp();
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromUtf8(path)));
+}
+
+void SetDocumentOpener(std::function<bool(const char* path)> opener) { DocumentOpener() = std::move(opener); }
 
 void ProcessOutputEvents() {
   EnsureApp();

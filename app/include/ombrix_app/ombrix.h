@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include <ombrix_field/filters.h>
 #include <ombrix_field/ofd.h>
@@ -94,6 +95,15 @@ class COmbrix : public vwin::CWindow {
   void ShowDateTimePicker();
   void NotAvailable();
   void About();
+  // "User's Guide...": the guide's PDF opened with the desktop's viewer.
+  void UsersGuide();
+
+ public:
+  // Where the guide is: beside the program, else in the installation's
+  // documents; the first place when none has it.
+  std::string UsersGuidePath() const;
+
+ private:
   // Asks whether to save a modified field before it is replaced; false when
   // the user cancelled or the save failed.
   bool AskSaveChanges(const char* secondLine);

@@ -121,6 +121,14 @@ void WaitDispatching(const std::function<bool()>& done);
 // another command in the middle of it.
 void ProcessOutputEvents();
 
+// ---------------------------------------------------------------- documents
+
+// Opens a file with the desktop's application for its type (the shell's
+// "open" verb); false when nothing could be started.
+bool OpenDocument(const char* path);
+// Tests replace the desktop by a function of their own (null restores it).
+void SetDocumentOpener(std::function<bool(const char* path)> opener);
+
 // ---------------------------------------------------------------- cursors
 
 enum TCursor { crArrow = 0, crHand = 1, crBusy = 2, crCross = 3, crSizeWE = 4, crIBeam = 5 };

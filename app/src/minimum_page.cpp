@@ -2,6 +2,8 @@
 // commands behind them.
 #include "ombrix_app/minimum_page.h"
 
+#include <ombrix_analysis/kvw.h>
+
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
@@ -205,6 +207,11 @@ bool CMinimumFitPage::Init(view::CNodeView* parent, const vcom::CRect& rect) {
   primaryType.Init(this, r, kMinPrimaryTypeId, "Pri.", 1);
   secondaryType.Init(this, r, kMinSecondaryTypeId, "Sec.", 1);
   addMinimum.Init(this, r, kAddMinId, "Add Min.");
+  method.Init(this, r, kMinMethodId);
+  method.AddItem("Model fit");
+  method.AddItem("KvW");
+  method.SetSelection(0);
+  method.SetToolTip("Time minima by the model fit with a bootstrap error, or by Kwee-van Woerden with Deeg's error");
   primaryType.SetChecked(true);
   auto& chart = static_cast<ombrix_lc::CMinimumFitPane&>(Chart());
   chart.SetViewRangeListener([this] {
@@ -226,7 +233,7 @@ void CMinimumFitPage::Done() {
     for (view::CView* v : std::initializer_list<view::CView*>{
              &widthLabel, &widthBox, &startSlider, &endSlider, &windowToZoom, &freezeMinimum, &minimumBox, &freezeError,
              &errorBox, &fitMinimum, &estimateError, &fitAllMinima, &undefinedType, &primaryType, &secondaryType,
-             &addMinimum})
+             &addMinimum, &method})
       v->Done();
   }
   CChartPage::Done();
@@ -279,7 +286,8 @@ void CMinimumFitPage::LayoutControls(int width) {
             {&undefinedType, 50},
             {&primaryType, 50},
             {&secondaryType, 50},
-            {&addMinimum, 80}},
+            {&addMinimum, 80},
+            {&method, 90}},
            2 * (h + kGap));
 }
 
@@ -353,10 +361,14 @@ void CMinimumFitPage::ShowResults() {
     if (!freezeMinimum.IsChecked()) SetBoxNumber(minimumBox, tab.minimumTime, kTimeDecimals);
   } else {
     widthBox.SetText("");
-    if (!freezeMinimum.IsChecked()) minimumBox.SetText("");
+    // A KvW timing has a time and an error but no model curve.
+    if (!freezeMinimum.IsChecked()) {
+      if (tab.errorShown) SetBoxNumber(minimumBox, tab.minimumTime, kTimeDecimals);
+      else minimumBox.SetText("");
+    }
   }
   if (!freezeError.IsChecked()) {
-    if (tab.fitted && tab.errorShown) SetBoxNumber(errorBox, tab.minimumError, kErrorDecimals);
+    if (tab.errorShown) SetBoxNumber(errorBox, tab.minimumError, kErrorDecimals);
     else errorBox.SetText("");
   }
   filling = false;
@@ -440,7 +452,9 @@ bool CMinimumFitPage::FitMin() {
   if (!request.selected || running) return false;
   ReadFields();
   running = true;
-  const bool ok = FitMinimum(tab, io);
+  const bool ok = tab.method == ombrix_analysis::TMinimumMethod::kvw
+                      ? ombrix_analysis::FitMinimumKvW(tab, io, tab.kvwReflections)
+                      : FitMinimum(tab, io);
   running = false;
   ShowResults();
   return ok;
@@ -509,6 +523,9 @@ void CMinimumFitPage::ReceiveEvent(vcore::TEvent& event) {
     case kEstimateErrorId: EstimateError(); break;
     case kFitAllMinimaId: FitAllMinima(); break;
     case kAddMinId: AddMin(); break;
+    case kMinMethodId:
+      tab.method = method.Selection() == 1 ? ombrix_analysis::TMinimumMethod::kvw : ombrix_analysis::TMinimumMethod::model;
+      break;
     default:
       if (event.code >= kMinFieldId && event.code < kMinSecondaryTypeId + 1) break;  // read when used
       CChartPage::ReceiveEvent(event);

@@ -1,10 +1,16 @@
 #include "ombrix_app/ombrix.h"
 
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include <ombrix_field/object.h>
+#include <ombrix_icons/icon_table.h>
+#include <ombrix_model/time_scales.h>
+#include <runbase/fixed_text.h>
 #include <runbase/fio.h>
 #include <runbase/str.h>
 
@@ -15,6 +21,7 @@
 #include "ombrix_app/period_commands.h"
 #include "ombrix_app/commands.h"
 #include "ombrix_app/shell_dialogs.h"
+#include "ombrix_app/tonight_dialog.h"
 
 namespace ombrix_app {
 
@@ -56,15 +63,20 @@ const TAccelerator kAccelerators[] = {
     {vcore::vkF2, 0, cmRenameObject},
 };
 
+// The icons of a menu item, when it has one: normal and greyed.
+using TIconOf = std::function<std::pair<const vgr::CIcon*, const vgr::CIcon*>(std::uint32_t command)>;
+
 // Adds the entries from `i` up to the matching meEnd to `menu`.
 std::uint32_t AddEntries(view::CAbstractMenu& menu, const TMenuEntry* entries, std::uint32_t count, std::uint32_t i,
-                         view::CPopUpMenu** firstSub) {
+                         view::CPopUpMenu** firstSub, const TIconOf& iconOf) {
   while (i < count && entries[i].kind != meEnd) {
     const TMenuEntry& e = entries[i++];
     switch (e.kind) {
-      case meItem:
-        menu.AddItem(e.label ? e.label : vstock::Text(vstock::stAbout), e.shortcut, -1, nullptr, nullptr, e.command);
+      case meItem: {
+        const auto [icon, gray] = iconOf(e.command);
+        menu.AddItem(e.label ? e.label : vstock::Text(vstock::stAbout), e.shortcut, -1, icon, gray, e.command);
         break;
+      }
       case meLine:
         menu.AddLine();
         break;
@@ -72,7 +84,7 @@ std::uint32_t AddEntries(view::CAbstractMenu& menu, const TMenuEntry* entries, s
         auto* sub = new view::CPopUpMenu;
         const char* label = e.label ? e.label : vstock::Text(vstock::stHelpMenu);
         sub->InitItems(label);
-        i = AddEntries(*sub, entries, count, i, nullptr) + 1;
+        i = AddEntries(*sub, entries, count, i, nullptr, iconOf) + 1;
         menu.AddMenu(label, -1, sub);
         if (firstSub && !*firstSub) *firstSub = sub;
         break;
@@ -111,6 +123,7 @@ bool COmbrix::Build() {
   dateTimePicker.SetParentHandler(this);
   variabilityTypes.SetParentHandler(this);
   SetMenuChecks();
+  ApplyTimeScaleSetting();
   SetLoggedOutState();
   UpdateStatusBar();
   if (settings.maximized) Maximize();
@@ -123,7 +136,20 @@ void COmbrix::BuildMenuBar() {
   std::uint32_t count = 0;
   const TMenuEntry* entries = MenuLayout(count);
   fieldMenu = nullptr;
-  AddEntries(menuBar, entries, count, 0, &fieldMenu);
+  menuIcons.clear();
+  const int size = vcore::ScaleV(16);
+  auto iconOf = [this, size](std::uint32_t command) -> std::pair<const vgr::CIcon*, const vgr::CIcon*> {
+    const char* file = ombrix_icons::CommandIconFile(command);
+    if (!file) return {nullptr, nullptr};
+    auto icon = std::make_unique<vgr::CIcon>(), gray = std::make_unique<vgr::CIcon>();
+    if (!vgr::InitSvgIconWD(*icon, IconPath(file).c_str(), size, false) ||
+        !vgr::InitSvgIconWD(*gray, IconPath(file).c_str(), size, true))
+      return {nullptr, nullptr};
+    menuIcons.push_back(std::move(icon));
+    menuIcons.push_back(std::move(gray));
+    return {menuIcons[menuIcons.size() - 2].get(), menuIcons.back().get()};
+  };
+  AddEntries(menuBar, entries, count, 0, &fieldMenu, iconOf);
   if (fieldMenu) fieldMenu->AddLine();
   RebuildRecentMenu();
 }
@@ -160,9 +186,15 @@ void COmbrix::BuildToolBox() {
     } else if (t.command == kToolRight) {
       toolBox.GravityBreak();
     } else {
-      vgr::CIcon* ic = icon < sizeof toolIcons / sizeof toolIcons[0] ? &toolIcons[icon++] : nullptr;
-      if (ic) vgr::InitResIconNumWD(*ic, static_cast<int>(t.command), iconSize);
-      toolBox.AddButton(t.command, ic, nullptr, CommandLabel(t.command), t.toggle);
+      const bool room = icon < sizeof toolIcons / sizeof toolIcons[0];
+      vgr::CIcon* ic = room ? &toolIcons[icon] : nullptr;
+      vgr::CIcon* gray = room ? &toolGrayIcons[icon] : nullptr;
+      icon += room ? 1 : 0;
+      const char* file = ombrix_icons::CommandIconFile(t.command);
+      if (ic && !(file && vgr::InitSvgIconWD(*ic, IconPath(file).c_str(), iconSize, false) &&
+                  vgr::InitSvgIconWD(*gray, IconPath(file).c_str(), iconSize, true)))
+        vgr::InitResIconNumWD(*ic, static_cast<int>(t.command), iconSize);
+      toolBox.AddButton(t.command, ic, gray && gray->IsValid() ? gray : nullptr, CommandLabel(t.command), t.toggle);
     }
   }
 }
@@ -246,6 +278,27 @@ void COmbrix::ToggleMinimaList() {
 void COmbrix::NotAvailable() {
   vdlg::DoMessageBox("OMBRIX", "This function is not available", "in this version.", nullptr, vdlg::mbOK,
                      vstock::siInformation);
+}
+
+void COmbrix::ApplyTimeScaleSetting() {
+  ombrix_model::TTimeScale scale = ombrix_model::tsHJD;
+  ombrix_model::TimeScaleFromLabel(FixedText::View(sizeof settings.timeScale - 1, settings.timeScale), scale);
+  ombrix_data::SetFieldTimeScale(scale);
+  CheckCommand(cmTimeScaleHJD, scale == ombrix_model::tsHJD);
+  CheckCommand(cmTimeScaleBJD, scale == ombrix_model::tsBJDTDB);
+}
+
+void COmbrix::ChooseTimeScale(ombrix_model::TTimeScale scale) {
+  FixedText::Assign(sizeof settings.timeScale - 1, settings.timeScale, ombrix_model::TimeScaleLabel(scale));
+  ApplyTimeScaleSetting();
+  // Series already loaded keep their times until the field is loaded again.
+  const std::string note = std::string("Geocentric series are converted to ") + ombrix_model::TimeScaleLabel(scale) +
+                           " when they are loaded; load the field again to convert the loaded ones.";
+  statusBar.ShowMessage(note.c_str(), 10000);
+}
+
+std::string COmbrix::IconPath(const char* file) const {
+  return std::string(programFolder) + ombrix_icons::kIconFolderFromProgram + file;
 }
 
 std::string COmbrix::UsersGuidePath() const {
@@ -336,6 +389,13 @@ void COmbrix::Command(std::uint32_t command) {
       break;
     case cmUsersGuide:
       UsersGuide();
+      break;
+    case cmTimeScaleHJD:
+    case cmTimeScaleBJD:
+      ChooseTimeScale(command == cmTimeScaleBJD ? ombrix_model::tsBJDTDB : ombrix_model::tsHJD);
+      break;
+    case cmTonightEclipses:
+      ShowTonightEclipses(*this);
       break;
     case cmNewField:
       NewField();

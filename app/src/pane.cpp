@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include <ombrix_icons/icon_table.h>
 #include <ombrix_present/curve_data.h>
 #include <runbase/fixed_text.h>
 #include <runbase/os.h>
@@ -91,8 +92,11 @@ bool COmbrixPane::Init(COmbrix& window, const vcom::CRect& rect) {
   columnWidths[2] = s.splitter3;
   const vcom::CRect column(0, 0, 0, rect.height);
   objects.Init(this, column, kObjectListId, "<F3>Prev <F4>Next");
-  vgr::InitResIconNumWD(shareIcons[0], kOwnShareIcon, vcore::ScaleV(16));
-  vgr::InitResIconNumWD(shareIcons[1], kOtherShareIcon, vcore::ScaleV(16));
+  const int markSize = vcore::ScaleV(16);
+  vgr::InitSvgIconWD(shareIcons[0], window.IconPath(ombrix_icons::kPublishedMark).c_str(), markSize, false);
+  vgr::InitSvgIconWD(shareIcons[1], window.IconPath(ombrix_icons::kImportedMark).c_str(), markSize, false);
+  vgr::InitSvgIconWD(enabledIcons[0], window.IconPath(ombrix_icons::kSeriesEnabledMark).c_str(), markSize, false);
+  vgr::InitSvgIconWD(enabledIcons[1], window.IconPath(ombrix_icons::kSeriesDisabledMark).c_str(), markSize, false);
   repositoryStatus.Init(&objects, vcom::CRect(0, 0, 0, CRepositoryStatusPanel::kHeight));
   objects.SetFooter(&repositoryStatus, CRepositoryStatusPanel::kHeight);
   repositoryStatus.Show(nullptr, s);
@@ -167,6 +171,11 @@ void COmbrixPane::ReceiveEvent(vcore::TEvent& event) {
     } else if (event.code == ombrix_lc::kMirrorEditedId) {
       FillMinimaList();
       controls.ShowNumbers();
+      ReportChanged();
+    } else if (event.code == ombrix_lc::kETVEphemerisAppliedId) {
+      // "Apply ephemeris" stored M0 and P; the page has rebuilt itself.
+      controls.ShowNumbers();
+      metaDataPage.RefreshFixedFields();
       ReportChanged();
     } else if (event.code == kFitEditedId) {
       ReportChanged();
@@ -297,7 +306,7 @@ void COmbrixPane::ShowActiveChart(bool keepZoom) {
       break;
     case ombrix_lc::ctMinimumMirror: mirrorPage.Show(r); break;
     case ombrix_lc::ctMinimumFit: minimumPage.Show(r); break;
-    case ombrix_lc::ctETV: ombrix_lc::ShowETV(etvPage.Chart(), r); break;
+    case ombrix_lc::ctETV: etvPage.Show(r); break;
     case ombrix_lc::ctPrediction: predictionPage.Show(selected); break;
     case kImageTab: {
       const std::string file = SelectedSeriesFile();
@@ -412,10 +421,14 @@ void COmbrixPane::ShowObjectRow(std::int32_t row, const ombrix_data::CObjectList
   const char* user = owner ? owner->settings.webRepositoryUser : "";
   const std::string configured(FixedText::View(kUserHigh, user));
   switch (ombrix_web::ShareIconOf(object, configured.c_str())) {
-    case ombrix_web::TShareIcon::own: objects.list.SetItemIcon(row, &shareIcons[0]); break;
-    case ombrix_web::TShareIcon::someoneElse: objects.list.SetItemIcon(row, &shareIcons[1]); break;
+    case ombrix_web::TShareIcon::own: objects.list.SetItemIcon(row, &shareIcons[0], riOwnShare); break;
+    case ombrix_web::TShareIcon::someoneElse: objects.list.SetItemIcon(row, &shareIcons[1], riOtherShare); break;
     default: objects.list.SetItemIcon(row, nullptr); break;
   }
+}
+
+void COmbrixPane::ShowEnabledMark(vcont::CListBox& list, std::int32_t row, bool enabled) {
+  list.SetItemIcon(row, &enabledIcons[enabled ? 0 : 1], enabled ? riEnabled : riDisabled);
 }
 
 bool COmbrixPane::SelectObject(std::int32_t index) {

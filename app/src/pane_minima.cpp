@@ -19,7 +19,7 @@ int TypeIndex(ombrix_data::TMinimumType type) { return type >= 0 && type <= 2 ? 
 std::string MinimumLine(const ombrix_data::CMinimaListElem& m) {
   char text[64];
   std::snprintf(text, sizeof text, "%.5f %s", m.time, kMinimumTypeShort[TypeIndex(m.type)]);
-  return std::string(EnabledMark(m.enabled)) + text;
+  return text;
 }
 
 ombrix_data::CMinimaListElem* MinimumAt(const ombrix_data::CMinimaList& list, std::int32_t index) {
@@ -84,8 +84,10 @@ void COmbrixPane::FillMinimaList() {
   if (!s) return;
   std::int32_t count = 0;
   for (auto* m = static_cast<ombrix_data::CMinimaListElem*>(s->minima.first); m;
-       m = static_cast<ombrix_data::CMinimaListElem*>(m->next), ++count)
+       m = static_cast<ombrix_data::CMinimaListElem*>(m->next), ++count) {
     minima.list.AddItem(MinimumLine(*m).c_str());
+    ShowEnabledMark(minima.list, count, m->enabled);
+  }
   if (keep >= 0 && keep < count) minima.list.SetSelection(keep);
 }
 

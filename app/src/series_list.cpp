@@ -17,7 +17,8 @@ void COmbrixPane::RefreshSeriesList() {
     char line[64];
     for (ombrix_data::CSeriesTreeElem* s = selected->FirstSeries(); s; s = selected->NextSeries(s)) {
       ombrix_data::GetSeriesListLine(*s, owner->filters, sizeof line - 1, line);
-      series.list.AddItem((std::string(EnabledMark(s->enabled)) + line).c_str());
+      series.list.AddItem(line);
+      ShowEnabledMark(series.list, static_cast<std::int32_t>(shownSeries.size()), s->enabled);
       shownSeries.push_back(s);
     }
   }

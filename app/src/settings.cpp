@@ -94,6 +94,7 @@ const TKey kKeys[] = {
     OMBRIX_KEY("CheckVersion", kBool, checkVersion, 0, regNone),
     OMBRIX_KEY("VSXServer", kString, vsxServer, kPathHigh, regNone),
     OMBRIX_KEY("VersionURL", kString, versionUrl, kPathHigh, regNone),
+    OMBRIX_KEY("TimeScale", kString, timeScale, 15, regNone),
 };
 
 #undef OMBRIX_KEY
@@ -307,6 +308,7 @@ void SetDefaults(TSettings& s, std::int32_t spacing) {
   s.autoAcceptM0Period = true;
   s.showDev = s.showMinima = s.showNow = s.showTime = true;
   s.checkVersion = true;
+  Str::CopyA(15, s.timeScale, kAny, "HJD");
 }
 
 bool CRecentFiles::Append(const char* path) {

@@ -250,6 +250,22 @@ TEST_F(AnalysisTabsTest, FitMinTimesTheCMDraEclipseAndEstErrGivesItsBootstrapErr
   EXPECT_TRUE(window.modified);
 }
 
+// "KvW" in the method list times the same eclipse by Kwee-van Woerden with
+// Deeg's error, in the same boxes.
+TEST_F(AnalysisTabsTest, KvWMethodTimesTheCMDraEclipse) {
+  ShowCMDraEclipse();
+  CMinimumFitPage& page = MinimumPage();
+  EXPECT_EQ(page.method.ItemText(1), "KvW");
+  page.method.SetSelection(1, true);
+  Pump();
+  page.fitMinimum.Press();
+  Pump();
+  EXPECT_TRUE(dialogs.Shown().empty()) << dialogs.Transcript();
+  EXPECT_NEAR(Number(page.minimumBox), 2458739.9291169, 5e-5);
+  EXPECT_GT(Number(page.errorBox), 0.0);
+  EXPECT_LT(Number(page.errorBox), 1e-3);
+}
+
 TEST_F(AnalysisTabsTest, MovingTheWindowClearsTheFitAndTooFewPointsAreRefused) {
   ShowCMDraEclipse();
   CMinimumFitPage& page = MinimumPage();

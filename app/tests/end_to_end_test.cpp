@@ -11,6 +11,7 @@
 
 #include "ombrix_app/commands.h"
 #include "ombrix_app/ombrix.h"
+#include "pane_fixture.h"
 #include "ombrix_app/shell_dialogs.h"
 #include <ombrix_testsupport/temp_folder.h>
 
@@ -22,7 +23,7 @@ const std::string kData = OMBRIX_TEST_DATA;
 
 std::vector<std::string> Items(const vcont::CListBox& list) {
   std::vector<std::string> items;
-  for (int i = 0; i < list.Count(); ++i) items.push_back(list.ItemText(i));
+  for (int i = 0; i < list.Count(); ++i) items.push_back(Row(list, i));
   return items;
 }
 
@@ -74,8 +75,8 @@ TEST(EndToEnd, FirstStartLoadsAFieldWithItsSeries) {
     EXPECT_EQ(Items(window.pane.objects.list), (std::vector<std::string>{"HD 23642 | V1229 Tau", "CM Dra"}));
     EXPECT_EQ(window.pane.objects.list.Selection(), 0);
     EXPECT_EQ(Items(window.pane.series.list),
-              (std::vector<std::string>{std::string(kEnabledMark) + "2015-02-10 C",
-                                        std::string(kEnabledMark) + "2015-04-06 C"}));
+              (std::vector<std::string>{kOnMark + "2015-02-10 C",
+                                        kOnMark + "2015-04-06 C"}));
     EXPECT_EQ(window.variabilityTypes.Text(), "EA (Algol)");
     const ombrix_data::CObjectListElem* hd = window.pane.SelectedObject();
     ASSERT_NE(hd, nullptr);
@@ -90,7 +91,7 @@ TEST(EndToEnd, FirstStartLoadsAFieldWithItsSeries) {
     // The flux object: its eclipse, no filter shown.
     ASSERT_TRUE(window.pane.SelectObject(1));
     EXPECT_STREQ(window.statusBar.GetText(sfSeries), "1/1 series");
-    EXPECT_EQ(Items(window.pane.series.list), std::vector<std::string>{std::string(kEnabledMark) + "2019-09-13"});
+    EXPECT_EQ(Items(window.pane.series.list), std::vector<std::string>{kOnMark + "2019-09-13"});
     EXPECT_TRUE(window.pane.SelectedObject()->fluxFlag);
     EXPECT_DOUBLE_EQ(window.pane.SelectedObject()->FirstSeries()->offset, 1.0);
 

@@ -192,7 +192,7 @@ TEST_F(FieldCommandsTest, RecentFilesMoveToTheFrontOrLeaveWhenTheyNoLongerLoad) 
 TEST_F(FieldCommandsTest, SeriesLinesFollowTheEditedFilterTable) {
   Load(kData + "/field.ofd");
   ASSERT_EQ(window.pane.series.list.Count(), 2);
-  EXPECT_EQ(window.pane.series.list.ItemText(0), std::string(kEnabledMark) + "2015-02-10 C");
+  EXPECT_EQ(Row(window.pane.series.list, 0), kOnMark + "2015-02-10 C");
   dialogs.AnswerOK([](vwin::COKCancelDialog& d) {
     auto& table = static_cast<CFilterEditDialog&>(d);
     for (int i = 0; i < table.list.Count(); ++i)
@@ -201,7 +201,7 @@ TEST_F(FieldCommandsTest, SeriesLinesFollowTheEditedFilterTable) {
   });
   window.Command(cmFilterTable);
   EXPECT_EQ(window.filters.Find("C"), nullptr);
-  EXPECT_EQ(window.pane.series.list.ItemText(0), std::string(kEnabledMark) + "2015-02-10");
+  EXPECT_EQ(Row(window.pane.series.list, 0), kOnMark + "2015-02-10");
 }
 
 }  // namespace

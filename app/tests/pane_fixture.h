@@ -12,6 +12,15 @@
 #include "ombrix_app/ombrix.h"
 #include <ombrix_testsupport/temp_folder.h>
 
+// A row of a list as the user sees it: the enabled mark of series and
+// minima ("[x] " or "[ ] ") in front of the text.
+inline const std::string kOnMark = "[x] ";
+inline const std::string kOffMark = "[ ] ";
+inline std::string Row(const vcont::CListBox& list, int i) {
+  const int tag = list.ItemIconTag(i);
+  return (tag == ombrix_app::riEnabled ? kOnMark : tag == ombrix_app::riDisabled ? kOffMark : "") + list.ItemText(i);
+}
+
 class PaneTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -11,8 +11,8 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-const std::string kOn = kEnabledMark;
-const std::string kOff = kDisabledMark;
+const std::string kOn = kOnMark;
+const std::string kOff = kOffMark;
 
 TEST_F(PaneTest, ColumnsTabsAndSplitters) {
   COmbrixPane& pane = window.pane;
@@ -60,7 +60,7 @@ TEST_F(PaneTest, FieldReplacedShowsLabelsAndSelectsFirst) {
   a->FirstSeries()->enabled = false;
   window.pane.RefreshSeriesList();
   Texts lines;
-  for (int i = 0; i < window.pane.series.list.Count(); ++i) lines.push_back(window.pane.series.list.ItemText(i));
+  for (int i = 0; i < window.pane.series.list.Count(); ++i) lines.push_back(Row(window.pane.series.list, i));
   EXPECT_EQ(lines, (Texts{kOff + "2020-05-31 V", kOn + "2020-09-08", kOn + "2020-12-17"}));
   EXPECT_EQ(window.pane.SeriesCount(), 3u);
   EXPECT_EQ(window.pane.EnabledSeriesCount(), 2u);
@@ -309,7 +309,7 @@ TEST_F(PaneTest, SelectAndDeselectAllSeries) {
   EXPECT_FALSE(window.IsModified());
   window.Command(cmDeselectAllSeries);
   EXPECT_EQ(window.pane.EnabledSeriesCount(), 0u);
-  EXPECT_EQ(window.pane.series.list.ItemText(1), kOff + "2020-06-01");
+  EXPECT_EQ(Row(window.pane.series.list, 1), kOff + "2020-06-01");
   EXPECT_TRUE(window.IsModified());
 }
 
@@ -349,8 +349,8 @@ TEST_F(PaneTest, MinimaOfTheSelectedSeries) {
   EXPECT_EQ(window.pane.minima.list.Count(), 0);
   window.pane.SelectSeries(0);
   ASSERT_EQ(window.pane.minima.list.Count(), 2);
-  EXPECT_EQ(window.pane.minima.list.ItemText(0), kOn + "2459001.05000 Pri.");
-  EXPECT_EQ(window.pane.minima.list.ItemText(1), kOff + "2459001.50000 Sec.");
+  EXPECT_EQ(Row(window.pane.minima.list, 0), kOn + "2459001.05000 Pri.");
+  EXPECT_EQ(Row(window.pane.minima.list, 1), kOff + "2459001.50000 Sec.");
 
   window.pane.minima.list.SetSelection(1);
   double shownTime = 0.0;
@@ -363,14 +363,14 @@ TEST_F(PaneTest, MinimaOfTheSelectedSeries) {
   window.Command(cmMinimumParameters);
   EXPECT_EQ(LastDialog(), (Texts{"Minimum parameters", "Minimum:", "Error:", "Minimum type:"}));
   EXPECT_DOUBLE_EQ(shownTime, 2459001.5);
-  EXPECT_EQ(window.pane.minima.list.ItemText(1), kOff + "2459001.62500 Pri.");
+  EXPECT_EQ(Row(window.pane.minima.list, 1), kOff + "2459001.62500 Pri.");
 
   window.pane.minima.list.SetSelection(0);
   dialogs.AnswerButton(vdlg::mrYes);
   window.Command(cmRemoveMinimum);
   EXPECT_EQ(LastDialog(), (Texts{"Remove Minimum", "Are you sure to remove selected minumum?"}));
   EXPECT_EQ(s->minima.count, 1u);
-  EXPECT_EQ(window.pane.minima.list.ItemText(0), kOff + "2459001.62500 Pri.");
+  EXPECT_EQ(Row(window.pane.minima.list, 0), kOff + "2459001.62500 Pri.");
   EXPECT_TRUE(window.IsModified());
 }
 

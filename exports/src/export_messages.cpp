@@ -26,6 +26,9 @@ bool GetExportMessage(TExportCommand command, TExportResult result, const char* 
       message = {kExportFailedCaption, {kElementsUndefinedLine1, kElementsUndefinedLine2, nullptr},
                  TMessageIcon::exclamation};
       return true;
+    case TExportResult::scalesNotCombined:
+      message = {kExportFailedCaption, {kScalesLine1, kScalesLine2, nullptr}, TMessageIcon::exclamation};
+      return true;
     case TExportResult::noMinima:
       message = {kExportFailedCaption, {kNoMinimaLine1, kNoMinimaLine2, nullptr}, TMessageIcon::exclamation};
       return true;

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include <corekit/vdstr.h>
+#include <ombrix_field/series_file.h>
 #include <ombrix_model/light_curve_model.h>
+#include <ombrix_model/time_scales.h>
 
 #include "ombrix_exports/export_file.h"
 #include "text_format.h"
@@ -73,7 +75,6 @@ void AppendMinimaLines(const CObjectListElem& object, std::string& text) {
   for (CSeriesTreeElem* s = object.FirstSeries(); s; s = object.NextSeries(s)) {
     if (!s->enabled) continue;
     const std::string filter = MinimaFilterName(object, *s);
-    const char* timeType = TimeTypeText(*s);
     for (const CMinimaListElem* m = FirstMinimum(*s); m; m = NextMinimum(m)) {
       if (!m->enabled) continue;
       text += SixDecimals(m->time);
@@ -81,7 +82,7 @@ void AppendMinimaLines(const CObjectListElem& object, std::string& text) {
       text += SixDecimals(m->error);
       text += MinimumTypeWord(m->type);
       if (!filter.empty()) text += ' ' + filter;
-      text += timeType;
+      text += MinimumTimeTypeText(*m, *s);
       text += kCrLf;
     }
   }
@@ -250,11 +251,29 @@ std::string MinimaFilterName(const CObjectListElem& object, const CSeriesTreeEle
 }
 
 const char* TimeTypeText(const CSeriesTreeElem& series) {
+  const bool barycentric = series.convertedScale == ombrix_model::tsBJDTDB;
   switch (series.dataMetaData.jdType) {
-    case ombrix_data::jdGeocentric: return series.converted ? " HJD (converted)" : " GJD";
+    case ombrix_data::jdGeocentric:
+      if (!series.converted) return " GJD";
+      return barycentric ? " BJD_TDB (converted)" : " HJD (converted)";
     case ombrix_data::jdHeliocentric: return " HJD";
+    case ombrix_data::jdBarycentric: return " BJD_TDB";
     default: return " JD type unknown";
   }
+}
+
+const char* MinimumTimeTypeText(const CMinimaListElem& minimum, const CSeriesTreeElem& series) {
+  const ombrix_model::TTimeScale scale = ombrix_data::MinimumTimeScale(minimum, series);
+  if (scale == series.TimeScale()) return TimeTypeText(series);
+  switch (scale) {
+    case ombrix_model::tsBJDTDB: return " BJD_TDB";
+    case ombrix_model::tsGJD: return " GJD";
+    default: return " HJD";
+  }
+}
+
+std::string EtvHeader(ombrix_model::TTimeScale scale) {
+  return std::string("#") + ombrix_model::TimeScaleLabel(scale) + " Difference Error Primary/Secondary";
 }
 
 TExportResult MinimaListText(const CObjectListElem& object, std::string& text) {
@@ -288,21 +307,33 @@ std::string AllMinimaText(const ombrix_data::CField& field) {
 TExportResult EtvText(const CObjectListElem& object, std::string& text) {
   text.clear();
   if (!HasElements(object)) return TExportResult::elementsUndefined;
-  text = std::string(kEtvHeader) + kCrLf;
+  // Times in the scale of M0; minima of another scale are converted with the
+  // object's coordinates, and without them nothing is written.
+  const ombrix_model::TTimeScale scale = object.m0Scale;
+  double ra = ombrix_data::kUnknownRA, dec = ombrix_data::kUnknownDec;
+  ombrix_data::GetConversionCoordinates(object, true, ra, dec);
+  std::string lines = EtvHeader(scale) + kCrLf;
   const double period = object.period;
   for (CSeriesTreeElem* s = object.FirstSeries(); s; s = object.NextSeries(s)) {
     if (!s->enabled) continue;
     for (const CMinimaListElem* m = FirstMinimum(*s); m; m = NextMinimum(m)) {
       if (!m->enabled) continue;
-      double c = m->time - object.m0;
+      const ombrix_model::TTimeScale stored = ombrix_data::MinimumTimeScale(*m, *s);
+      double time = m->time;
+      if (stored != scale &&
+          (!ombrix_data::IsRAKnown(ra) || !ombrix_data::IsDecKnown(dec) ||
+           !ombrix_model::ConvertTimeScale(m->time, stored, scale, ra, dec, time)))
+        return TExportResult::scalesNotCombined;
+      double c = time - object.m0;
       if (m->type == ombrix_data::minSecondary) c -= period / 2;
       const double epoch = std::round(c / period);
-      text += SixDecimals(m->time) + ' ' + SixDecimals(c - epoch * period) + ' ' + SixDecimals(m->error);
-      if (m->type == ombrix_data::minPrimary) text += " P";
-      else if (m->type == ombrix_data::minSecondary) text += " S";
-      text += kCrLf;
+      lines += SixDecimals(time) + ' ' + SixDecimals(c - epoch * period) + ' ' + SixDecimals(m->error);
+      if (m->type == ombrix_data::minPrimary) lines += " P";
+      else if (m->type == ombrix_data::minSecondary) lines += " S";
+      lines += kCrLf;
     }
   }
+  text = std::move(lines);
   return TExportResult::ok;
 }
 

@@ -96,6 +96,27 @@ TEST_F(SeriesExport, MinimaLinesNameFilterAndTimeScale) {
   EXPECT_EQ(text, "#JD Error Primary/Secondary Filter JD_type\r\n2459000.930000 0.000300 Primary JD type unknown\r\n");
 }
 
+TEST_F(SeriesExport, BarycentricMinimaSayTheirScaleAndMixedOnesAreRefusedWithoutCoordinates) {
+  CObjectListElem& cd = Cd();
+  CSeriesTreeElem& tess = *cd.FirstSeries();
+  tess.dataMetaData.jdType = ombrix_data::jdBarycentric;
+  cd.m0 = 2459000.0;
+  cd.period = 0.8;
+  cd.m0Scale = ombrix_model::tsBJDTDB;
+  std::string text;
+  ASSERT_EQ(MinimaListText(cd, text), TExportResult::ok);
+  EXPECT_EQ(text, "#JD Error Primary/Secondary Filter JD_type\r\n2459000.930000 0.000300 Primary BJD_TDB\r\n");
+  ASSERT_EQ(EtvText(cd, text), TExportResult::ok);
+  EXPECT_EQ(text, "#BJD_TDB Difference Error Primary/Secondary\r\n2459000.930000 0.130000 0.000300 P\r\n");
+  // A minimum stated in HJD keeps its own label and cannot join a BJD_TDB
+  // O-C without the star's coordinates.
+  tess.minima.Add(ombrix_data::minSecondary, 2459001.3, 0.0004)->SetTimeScale(ombrix_model::tsHJD);
+  ASSERT_EQ(MinimaListText(cd, text), TExportResult::ok);
+  EXPECT_NE(text.find("2459001.300000 0.000400 Secondary HJD\r\n"), std::string::npos) << text;
+  EXPECT_EQ(EtvText(cd, text), TExportResult::scalesNotCombined);
+  EXPECT_TRUE(text.empty());
+}
+
 TEST_F(SeriesExport, FailedWriteKeepsEarlierFileAndLeavesNoOther) {
   ombrix_test::CTempFolder folder;
   const std::string path = folder.Path("series.txt");

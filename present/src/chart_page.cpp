@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <ombrix_analysis/find_minima.h>
 #include <runbase/str.h>
 
 namespace ombrix_lc {
@@ -45,6 +46,8 @@ void SetBoxNumber(vcont::CEditBox& box, double value, std::uint32_t decimals) {
 // ------------------------------------------------------------ chart page
 
 CChartPage::CChartPage(TChartKind chartKind) : kind(chartKind), chart(MakeChart(chartKind)) {}
+
+CChartPage::CChartPage(std::unique_ptr<CLightCurvePane> ownChart) : kind(ckPlain), chart(std::move(ownChart)) {}
 
 CChartPage::~CChartPage() = default;
 
@@ -173,7 +176,7 @@ bool CMirrorPage::AddMinimum() {
   const ombrix_data::TMinimumType type = undefinedType.IsChecked() ? ombrix_data::minUndefined
                                          : secondaryType.IsChecked() ? ombrix_data::minSecondary
                                                                      : ombrix_data::minPrimary;
-  s->minima.Add(type, time, error);
+  ombrix_analysis::AddMinimum(*s, time, error, type);
   Rebuild();
   ReportEdit();
   return true;
@@ -184,6 +187,8 @@ bool CMirrorPage::MinimumToM0() {
   double time = 0;
   if (!object || !BoxNumber(minimumBox, time)) return false;
   object->m0 = time;
+  // The boxes hold times of the shown series: M0 takes its scale.
+  if (request.selected) object->m0Scale = request.selected->TimeScale();
   ReportEdit();
   return true;
 }

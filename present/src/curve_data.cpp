@@ -3,8 +3,11 @@
 
 #include <chrono>
 #include <cmath>
+#include <vector>
 
+#include <ombrix_analysis/minima_scales.h>
 #include <ombrix_model/astro.h>
+#include <ombrix_model/time_scales.h>
 
 namespace ombrix_lc {
 
@@ -163,35 +166,39 @@ double ObservedMinusComputed(double t, ombrix_data::TMinimumType type, double m0
   return c - epoch * period;
 }
 
-void ShowETV(CLightCurvePane& chart, const TBuildRequest& r) {
-  chart.SetXLabel("JD");
+bool ShowETV(CLightCurvePane& chart, const TBuildRequest& r, ombrix_analysis::TScaleRefusal* refusal) {
+  const CObjectListElem* o = r.object;
+  const ombrix_model::TTimeScale scale = o ? ombrix_analysis::CommonMinimaScale(*o) : ombrix_data::FieldTimeScale();
+  chart.SetXLabel(ombrix_model::TimeScaleLabel(scale));
   chart.SetYLabel("Days");
   chart.SetFlux(true);
   chart.SetZeroLine(true);
   chart.SetPointRadius96(kETVPointRadius);
   chart.SetShowErrors(r.options.showDev);
   chart.SetShowMinima(r.options.showMinima);
-  const CObjectListElem* o = r.object;
-  std::uint32_t count = 0;
-  if (o && o->period != 0.0) {
-    for (CSeriesTreeElem* s = o->FirstSeries(); s; s = o->NextSeries(s))
-      if (s->enabled) ForEachMinimum(*s, [&](const CMinimaListElem&) { ++count; });
+  // Minima of another scale are converted to the common one, or none is drawn.
+  std::vector<ombrix_analysis::TScaledMinimum> minima;
+  ombrix_analysis::TScaleRefusal why;
+  bool combined = true;
+  if (o && o->period != 0.0)
+    combined = ombrix_analysis::CollectMinimaInScale(*o, scale, ombrix_analysis::TSeriesChoice::enabledOnly,
+                                                     minima, why);
+  if (!combined) {
+    minima.clear();
+    if (refusal) *refusal = why;
   }
-  if (count == 0) {
+  if (minima.empty()) {
     chart.ClearCurve();
-    return;
+    return combined;
   }
-  chart.ReservePoints(count);
+  chart.ReservePoints(static_cast<std::uint32_t>(minima.size()));
   chart.ReserveMarkers(0);
-  for (CSeriesTreeElem* s = o->FirstSeries(); s; s = o->NextSeries(s)) {
-    if (!s->enabled) continue;
-    ForEachMinimum(*s, [&](const CMinimaListElem& m) {
-      chart.AppendPoint(m.time, ObservedMinusComputed(m.time, m.type, o->m0, o->period), m.error, 1.0,
-                        MinimumColour(m.type), s);
-    });
-  }
+  for (const ombrix_analysis::TScaledMinimum& m : minima)
+    chart.AppendPoint(m.time, ObservedMinusComputed(m.time, m.type, o->m0, o->period), m.error, 1.0,
+                      MinimumColour(m.type), m.series);
   chart.AutoScale(0, 0, false, false, true);
   if (r.selected) chart.SelectSeries(r.selected);
+  return true;
 }
 
 // ------------------------------------------------------------ tab 11

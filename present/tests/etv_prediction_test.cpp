@@ -54,6 +54,7 @@ class ETVChartTest : public ::testing::Test {
   CLocalSeriesTreeElem* AddSeries(double t) {
     auto* s = new CLocalSeriesTreeElem;
     s->InsertPoint({t, 12.0, 0.01});
+    s->dataMetaData.jdType = ombrix_data::jdHeliocentric;  // the scale of M0
     EXPECT_TRUE(object.InsertSeries(s));
     return s;
   }
@@ -85,7 +86,7 @@ TEST_F(ETVChartTest, EnabledMinimaBecomeColouredPointsAboveAZeroLine) {
   EXPECT_EQ(chart.Points()[1].series, a);
   EXPECT_TRUE(chart.IsFlux());
   EXPECT_EQ(chart.PointRadius(), vcore::ScaleH(4));
-  EXPECT_EQ(chart.XLabel(), "JD");
+  EXPECT_EQ(chart.XLabel(), "HJD");  // the scale of the minima
   EXPECT_EQ(chart.YLabel(), "Days");
   // Values grow upward; error bars widen the range when shown.
   EXPECT_LT(chart.ScreenPoints()[0].y, chart.ScreenPoints()[1].y);

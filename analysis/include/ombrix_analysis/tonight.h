@@ -65,4 +65,10 @@ bool FindNight(const TNightSite& site, double dateJD, double& start, double& end
 bool PlanNight(const ombrix_data::CField& field, const TNightSite& site, double dateJD, TNightPlan& plan,
                std::string& failure);
 
+// The Julian date of 0 h UT of today's date in UTC (the default night).
+double TodayDateJD();
+// "YYYY-MM-DD" + separator + "HH:MM" of a UTC Julian date, to the nearest
+// minute.
+std::string UtcMinuteText(double jd, char separator = ' ');
+
 }  // namespace ombrix_analysis

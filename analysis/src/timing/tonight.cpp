@@ -3,10 +3,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
+#include <cstdio>
 
 #include <ombrix_field/series_file.h>
 #include <ombrix_model/astro.h>
 #include <ombrix_model/light_curve_model.h>
+#include <runbase/os.h>
 
 namespace ombrix_analysis {
 
@@ -147,6 +150,22 @@ bool PlanNight(const ombrix_data::CField& field, const TNightSite& site, double 
     return a.utc[emMiddle] < b.utc[emMiddle];
   });
   return true;
+}
+
+double TodayDateJD() {
+  constexpr double kUnixEpochJD = 2440587.5;
+  const double now = kUnixEpochJD + static_cast<double>(std::time(nullptr)) / 86400.0;
+  return std::floor(now - 0.5) + 0.5;
+}
+
+std::string UtcMinuteText(double jd, char separator) {
+  std::int32_t y = 0, m = 0, d = 0;
+  double fraction = 0;
+  os::iJD(jd + 30.0 / 86400.0, y, m, d, fraction);
+  const int minutes = static_cast<int>(fraction * 1440.0);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d", y, m, d, separator, minutes / 60, minutes % 60);
+  return text;
 }
 
 }  // namespace ombrix_analysis

@@ -25,6 +25,7 @@ enum TCommand : std::uint32_t {
   cmShowMinima = 1140, cmShowDev = 1141, cmShowNow = 1142, cmShowTime = 1143,
   cmSelectAllMinima = 1150, cmDeselectAllMinima = 1151,
   cmUsersGuide = 1190, cmAbout = 1191, cmCheckVersion = 1192,
+  cmTimeScaleHJD = 1196, cmTimeScaleBJD = 1197, cmTonightEclipses = 1112,
   cmFieldChanged = 1400, cmFieldUnchanged = 1401, cmUpdateStatus = 1402,
   cmZoomIn = 4000, cmZoomOut = 4001, cmClearZoom = 4002,
   cmRecentFirst = 60000, cmRecentLast = 60007,

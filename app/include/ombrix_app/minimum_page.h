@@ -37,6 +37,7 @@ enum TMinimumPageControl : std::uint32_t {
   kMinSecondaryTypeId,
   kAddMinId,
   kMinimumEditedId,
+  kMinMethodId,  // "Model fit" or "KvW"
 };
 
 // Window sliders: positions 0 to kWindowSliderLast across the visible range.
@@ -103,6 +104,7 @@ class CMinimumFitPage : public ombrix_lc::CChartPage {
   vcont::CEditBox minimumBox, errorBox;
   vcont::CButton fitMinimum, estimateError, fitAllMinima, addMinimum;
   vcont::CRadioButton undefinedType, primaryType, secondaryType;
+  vcont::CComboBox method;  // "Model fit" or "KvW" (Kwee-van Woerden): how "Fit Min." and "Fit all minima" time
 
  protected:
   int ControlsHeight() const override;

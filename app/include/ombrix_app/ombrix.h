@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include <ombrix_field/filters.h>
+#include <ombrix_model/time_scales.h>
 #include <ombrix_field/ofd.h>
 #include <winkit/winkit.h>
 
@@ -97,11 +100,18 @@ class COmbrix : public vwin::CWindow {
   void About();
   // "User's Guide...": the guide's PDF opened with the desktop's viewer.
   void UsersGuide();
+  // The time scale of the settings into the field loader and the menu checks.
+  void ApplyTimeScaleSetting();
+  void ChooseTimeScale(ombrix_model::TTimeScale scale);
 
  public:
   // Where the guide is: beside the program, else in the installation's
   // documents; the first place when none has it.
   std::string UsersGuidePath() const;
+  // The path of an icon file of the program's icon set (a name of
+  // ombrix_icons/icon_table.h): "../share/ombrix/icons/" from the program's
+  // folder, in the build tree as once installed.
+  std::string IconPath(const char* file) const;
 
  private:
   // Asks whether to save a modified field before it is replaced; false when
@@ -116,6 +126,8 @@ class COmbrix : public vwin::CWindow {
   char rootFolder[kPathHigh + 2] = {};     // RootPath with a terminator, for loads
   view::CPopUpMenu* fieldMenu = nullptr;  // owned by the menu bar
   vgr::CIcon toolIcons[32];
+  vgr::CIcon toolGrayIcons[32];
+  std::vector<std::unique_ptr<vgr::CIcon>> menuIcons;  // normal and greyed forms of the menu items' icons
   bool built = false;
 };
 

@@ -12,6 +12,7 @@
 #include <ombrix_field/user_io.h>
 #include <lectern/text_view.h>
 #include <ombrix_present/chart_page.h>
+#include <ombrix_present/etv_page.h>
 #include <ombrix_views/image_view.h>
 #include <ombrix_views/observation_sheet.h>
 #include <winkit/winkit.h>
@@ -39,10 +40,9 @@ enum TPaneCommand : std::uint32_t {
 // True for the commands COmbrixPane::Command handles.
 bool IsPaneCommand(std::uint32_t command);
 
-// Marks in front of the series and minima lines: enabled or not.
-inline constexpr const char* kEnabledMark = "\u2611 ";
-inline constexpr const char* kDisabledMark = "\u2610 ";
-inline const char* EnabledMark(bool enabled) { return enabled ? kEnabledMark : kDisabledMark; }
+// Icon tags of the list rows (vcont::CListBox::ItemIconTag): the enabled
+// and disabled marks of series and minima, the share marks of objects.
+enum TRowIcon : int { riNone = 0, riEnabled = 1, riDisabled = 2, riOwnShare = 3, riOtherShare = 4 };
 
 // "Minimum parameters...": time, error and type of one minimum.
 class CMinimumParametersDialog : public vwin::COKCancelDialog {
@@ -210,10 +210,8 @@ class COmbrixPane : public view::CSplitterView {
   CListColumn series;   // lines of the selected object's series
   CListColumn minima;   // minima of the selected series
   CRepositoryStatusPanel repositoryStatus;  // footer of the object list
-  // Icon resources of the object list: shared objects published by the
-  // configured user, and by someone else.
-  static constexpr int kOwnShareIcon = 2101;
-  static constexpr int kOtherShareIcon = 2102;
+  // Puts the enabled or disabled mark in front of a series or minimum row.
+  void ShowEnabledMark(vcont::CListBox& list, std::int32_t row, bool enabled);
   // The chart column: the object's controls above the tabs.
   CChartColumn chartColumn;
   CObjectControls controls;
@@ -225,7 +223,7 @@ class COmbrixPane : public view::CSplitterView {
   CPhasedFitPage phasedFitPage;
   ombrix_lc::CMirrorPage mirrorPage;
   CMinimumFitPage minimumPage;
-  ombrix_lc::CChartPage etvPage{ombrix_lc::ckPlain};
+  ombrix_lc::CETVPage etvPage;
   ombrix_lc::CPredictionPage predictionPage;
   ombrix_img::CImagePage imagePage;        // tab 8: the selected series' picture
   CMetaDataPane metaDataPage;              // tab 9: names, elements and meta-data
@@ -301,6 +299,7 @@ class COmbrixPane : public view::CSplitterView {
   double periodAtSelection = 0.0;                      // period when it was selected
   std::int32_t columnWidths[3] = {};                   // list widths, kept while a column is hidden
   vgr::CIcon shareIcons[2];                            // own, someone else's
+  vgr::CIcon enabledIcons[2];                          // enabled, disabled
 };
 
 }  // namespace ombrix_app

@@ -50,6 +50,7 @@ struct TSettings {
   bool checkVersion;
   char vsxServer[kPathHigh + 1];   // scheme, host and port of the VSX; empty: AAVSO's
   char versionUrl[kPathHigh + 1];  // where the newest release's version is read; empty: no check
+  char timeScale[16];              // "HJD" (default) or "BJD_TDB": what geocentric series become
 };
 
 // Every setting to its default; spacing is the DPI-scaled gap s of the

@@ -24,7 +24,6 @@ namespace {
 using namespace ombrix_analysis;
 
 constexpr const char kName[] = "plan";
-constexpr double kUnixEpochJD = 2440587.5;
 
 // The site and limits of the program's prediction settings, where the
 // settings file has them.
@@ -55,22 +54,6 @@ bool ParseDate(const char* text, double& jd) {
   return y == year && m == month && d == day;  // no 31 April
 }
 
-double TodayJD() {
-  const double now = kUnixEpochJD + static_cast<double>(std::time(nullptr)) / 86400.0;
-  return std::floor(now - 0.5) + 0.5;
-}
-
-// "YYYY-MM-DDTHH:MM" in UTC, to the nearest minute.
-std::string UtcText(double jd) {
-  std::int32_t y = 0, m = 0, d = 0;
-  double fraction = 0;
-  os::iJD(jd + 30.0 / 86400.0, y, m, d, fraction);
-  const int minutes = static_cast<int>(fraction * 1440.0);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d", y, m, d, minutes / 60, minutes % 60);
-  return text;
-}
-
 std::string Degrees(double x) { return Fixed(x, 1); }
 
 bool ReadSite(const TParsedArguments& parsed, TNightSite& site, std::ostream& err) {
@@ -92,7 +75,7 @@ bool ReadSite(const TParsedArguments& parsed, TNightSite& site, std::ostream& er
 void PrintEclipse(const TNightEclipse& e, std::ostream& out) {
   char name[ombrix_data::kObjectNameHigh + 2];
   e.object->GetDisplayName(ombrix_data::kObjectNameHigh + 1, name);
-  const auto moment = [&](int m) { return e.widthKnown || m == emMiddle ? UtcText(e.utc[m]) : std::string("-"); };
+  const auto moment = [&](int m) { return e.widthKnown || m == emMiddle ? UtcMinuteText(e.utc[m], 'T') : std::string("-"); };
   const auto altitudes = [&](const double* a) {
     std::string text;
     for (int m = emStart; m <= emEnd; ++m)
@@ -112,7 +95,7 @@ int RunPlan(TArguments arguments, std::ostream& out, std::ostream& err) {
                       {{"--date", true}, {"--lat", true}, {"--lon", true}, {"--sun-alt", true}, {"--star-alt", true}},
                       1, 1, parsed, err))
     return kExitUsage;
-  double date = TodayJD();
+  double date = TodayDateJD();
   if (const char* text = parsed.Value("--date"); text && !ParseDate(text, date)) {
     err << "ombrix-cli plan: --date needs a date YYYY-MM-DD, not \"" << text << "\"\n";
     return kExitUsage;
@@ -128,7 +111,7 @@ int RunPlan(TArguments arguments, std::ostream& out, std::ostream& err) {
     err << failure << '\n';
     return kExitFailure;
   }
-  out << "night " << UtcText(plan.nightStart) << " to " << UtcText(plan.nightEnd) << " UTC, Sun below "
+  out << "night " << UtcMinuteText(plan.nightStart, 'T') << " to " << UtcMinuteText(plan.nightEnd, 'T') << " UTC, Sun below "
       << Degrees(site.sunAltitude) << " degrees\n";
   for (const TNightEclipse& e : plan.eclipses) PrintEclipse(e, out);
   for (const TSkippedObject& s : plan.skipped) {

@@ -18,6 +18,7 @@ enum class TExportResult : std::uint8_t {
   cancelled,           // the user ended the export (no box)
   nothingToExport,     // CSV or HTML of a field without objects (no box)
   noPictureWriter,     // HTML pictures asked for without a way to draw them (no box)
+  scalesNotCombined,   // O-C export of minima in another scale than M0 without coordinates
 };
 
 // Which command failed: the "Cannot create file" box has its own caption for
@@ -31,6 +32,8 @@ inline constexpr const char* kHtmlExportFailedCaption = "Error exporting HTML";
 inline constexpr const char* kCannotCreateFileLine = "Cannot create file";  // then the path
 inline constexpr const char* kElementsUndefinedLine1 = "Cannot export phased light curve";
 inline constexpr const char* kElementsUndefinedLine2 = "if M0 and/or P is not defined";
+inline constexpr const char* kScalesLine1 = "Minima of different time scales cannot be combined";
+inline constexpr const char* kScalesLine2 = "without the object's coordinates (RA, Dec).";
 inline constexpr const char* kNoMinimaLine1 = "No minima defined for";
 inline constexpr const char* kNoMinimaLine2 = "the selected object.";
 inline constexpr const char* kOverwriteWarningCaption = "File overwrite warning";

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <ombrix_field/field.h>
+#include <ombrix_model/time_scales.h>
 
 #include "ombrix_exports/export_messages.h"
 
@@ -130,6 +131,9 @@ TExportResult ExportIndividualSeriesMinusFit(const ombrix_data::CObjectListElem&
 
 inline constexpr const char* kMinimaHeader = "#JD Error Primary/Secondary Filter JD_type";
 inline constexpr const char* kEtvHeader = "#HJD Difference Error Primary/Secondary";
+// The ETV header for times in `scale`: kEtvHeader for HJD, else
+// "#BJD_TDB Difference Error Primary/Secondary" and so on.
+std::string EtvHeader(ombrix_model::TTimeScale scale);
 
 // True when some series of the object holds a minimum.
 bool HasMinima(const ombrix_data::CObjectListElem& object);
@@ -137,8 +141,13 @@ bool HasMinima(const ombrix_data::CObjectListElem& object);
 // The filter named on a series' minima lines: the series' stated filter,
 // else its file's, else the object's; empty for none.
 std::string MinimaFilterName(const ombrix_data::CObjectListElem& object, const ombrix_data::CSeriesTreeElem& series);
-// " JD type unknown", " GJD", " HJD (converted)" or " HJD".
+// " JD type unknown", " GJD", " HJD (converted)", " HJD",
+// " BJD_TDB (converted)" or " BJD_TDB".
 const char* TimeTypeText(const ombrix_data::CSeriesTreeElem& series);
+// The words of a minimum's line: its series' text when it is in the series'
+// scale, else the label of its own scale (" HJD", " BJD_TDB", " GJD").
+const char* MinimumTimeTypeText(const ombrix_data::CMinimaListElem& minimum,
+                                const ombrix_data::CSeriesTreeElem& series);
 
 // "Minima List": header and a line per enabled minimum of the enabled
 // series. noMinima (text empty) when the object has no minima.

@@ -37,6 +37,8 @@ class CChartPage : public view::CNodeView {
   vcont::CScrollBar scrollBar;
 
  protected:
+  // A page around a chart pane of a kind of its own (the ETV page's).
+  explicit CChartPage(std::unique_ptr<CLightCurvePane> ownChart);
   // Height of the controls above the chart (none here).
   virtual int ControlsHeight() const { return 0; }
   virtual void LayoutControls(int width) { (void)width; }

@@ -14,6 +14,10 @@
 #include "ombrix_present/chart_pane.h"
 #include "ombrix_present/prediction.h"
 
+namespace ombrix_analysis {
+struct TScaleRefusal;
+}
+
 namespace ombrix_lc {
 
 // The chart tabs of the object pane, numbered from 1 as the tabs are.
@@ -82,8 +86,12 @@ void ShowMinimumFit(CMinimumFitPane& chart, const TBuildRequest& request, double
 // the nearest integer with halves away from zero.
 double ObservedMinusComputed(double t, ombrix_data::TMinimumType type, double m0, double period);
 // The ETV Diagram: O-C of every enabled minimum of the enabled series,
-// coloured by type. A period of 0 leaves an empty chart with its axes.
-void ShowETV(CLightCurvePane& chart, const TBuildRequest& request);
+// coloured by type, with the times in the object's common minima scale
+// (the x label names it). A period of 0 leaves an empty chart with its
+// axes. Minima of scales that cannot be combined leave it empty too: false,
+// with the reason in `refusal` when given.
+bool ShowETV(CLightCurvePane& chart, const TBuildRequest& request,
+             ombrix_analysis::TScaleRefusal* refusal = nullptr);
 
 // The Prediction of object (null: none) over [start, end] seen from site:
 // its ephemeris, the model when its fit is defined and its position.

@@ -390,12 +390,17 @@ void CListBox::SetItemColor(int index, vcolor::TColor color) {
     if (index >= 0 && index < w->count()) w->item(index)->setForeground(ToQColor(color));
   });
 }
-void CListBox::SetItemIcon(int index, const vgr::CIcon* icon) {
+void CListBox::SetItemIcon(int index, const vgr::CIcon* icon, int tag) {
   Set(As<QListWidget>(this), false, [&](QListWidget* w) {
     if (index < 0 || index >= w->count()) return;
     const bool shown = icon && icon->IsValid() && icon->Impl();
     w->item(index)->setIcon(shown ? QIcon(icon->Impl()->pixmap) : QIcon());
+    w->item(index)->setData(Qt::UserRole + 1, icon ? tag : 0);
   });
+}
+int CListBox::ItemIconTag(int index) const {
+  auto* w = As<QListWidget>(this);
+  return w && index >= 0 && index < w->count() ? w->item(index)->data(Qt::UserRole + 1).toInt() : 0;
 }
 bool CListBox::HasItemIcon(int index) const {
   auto* w = As<QListWidget>(this);

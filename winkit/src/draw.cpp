@@ -1,6 +1,9 @@
 // Colours, fonts, icons and the painter's device contexts.
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
 
 #include <algorithm>
 #include <cmath>
@@ -149,6 +152,23 @@ bool InitResGrayIconNumWD(CIcon& icon, int number, int size) {
   if (size <= 0) return false;
   EnsureApp();
   icon.MakeImpl().pixmap = Grayed(LoadIcon(number, size));
+  return true;
+}
+
+bool InitSvgIconWD(CIcon& icon, const char* path, int size, bool grayed) {
+  icon.Done();
+  if (size <= 0 || !path) return false;
+  EnsureApp();
+  QSvgRenderer renderer(QString::fromUtf8(path));
+  if (!renderer.isValid()) return false;
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  {
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter);
+  }
+  icon.MakeImpl().pixmap = grayed ? Grayed(pixmap) : pixmap;
   return true;
 }
 

@@ -143,9 +143,10 @@ class CListBox : public CControl {
   void SetItemColor(int index, vcolor::TColor color);
   vcolor::TColor ItemColor(int index) const;
   // An icon in front of an item's text (null removes it); the list keeps a
-  // copy of its pixels.
-  void SetItemIcon(int index, const vgr::CIcon* icon);
+  // copy of its pixels. The tag says which icon it is (for tests: 0 none).
+  void SetItemIcon(int index, const vgr::CIcon* icon, int tag = 1);
   bool HasItemIcon(int index) const;
+  int ItemIconTag(int index) const;
 };
 
 class CStaticText : public CControl {

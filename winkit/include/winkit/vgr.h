@@ -99,6 +99,9 @@ bool RegisterIconResource(int number, const unsigned char* pngData, int length);
 // Loads resource `number` scaled to size x size; Gray makes the disabled form.
 bool InitResIconNumWD(CIcon& icon, int number, int size);
 bool InitResGrayIconNumWD(CIcon& icon, int number, int size);
+// Renders an SVG file at size x size on a transparent background; grayed
+// makes the disabled form. False (icon empty) when the file cannot be read.
+bool InitSvgIconWD(CIcon& icon, const char* path, int size, bool grayed);
 
 struct TPoint {
   int x = 0, y = 0;

@@ -10,15 +10,6 @@ namespace ombrix_app {
 
 namespace {
 
-vstock::TStockIcon StockIcon(ombrix_web::TMessageIcon icon) {
-  switch (icon) {
-    case ombrix_web::miStop: return vstock::siStop;
-    case ombrix_web::miExclamation: return vstock::siRedExclamation;
-    case ombrix_web::miQuestion: return vstock::siQuestion;
-    default: return vstock::siInformation;
-  }
-}
-
 template <std::size_t N>
 std::string Text(const char (&array)[N]) {
   return std::string(FixedText::View(N - 1, array));

@@ -109,6 +109,7 @@ bool COmbrix::Build() {
   const std::int32_t spacing = vcore::ScaleH(6);
   SetDefaults(settings, spacing);
   FindProgramFolder();
+  vwin::SetApplicationIcon(IconPath(ombrix_icons::kApplicationIcon).c_str());
   LoadSettings(settings, recent, filters);
 
   BuildMenuBar();

@@ -36,15 +36,6 @@ const std::uint32_t kLoggedInCommands[] = {cmChangePassword,           cmLogout,
                                            cmRepoInsertObjects,        cmPublish, cmUnpublish, cmSyncObject,
                                            cmSelectSeriesByContributor};
 
-vstock::TStockIcon StockIcon(ombrix_web::TMessageIcon icon) {
-  switch (icon) {
-    case ombrix_web::miStop: return vstock::siStop;
-    case ombrix_web::miExclamation: return vstock::siRedExclamation;
-    case ombrix_web::miQuestion: return vstock::siQuestion;
-    default: return vstock::siInformation;
-  }
-}
-
 template <std::size_t N>
 std::string Text(const char (&array)[N]) {
   return std::string(FixedText::View(N - 1, array));
@@ -120,6 +111,15 @@ bool CRepositoryPasswordDialog::CanOK() {
   vdlg::DoMessageBox("Cannot change repository password", "New password differs from confirmation", nullptr, nullptr,
                      vdlg::mbOK, vstock::siStop);
   return false;
+}
+
+vstock::TStockIcon StockIcon(ombrix_web::TMessageIcon icon) {
+  switch (icon) {
+    case ombrix_web::miStop: return vstock::siStop;
+    case ombrix_web::miExclamation: return vstock::siRedExclamation;
+    case ombrix_web::miQuestion: return vstock::siQuestion;
+    default: return vstock::siInformation;
+  }
 }
 
 // ---------------------------------------------------------------- add objects

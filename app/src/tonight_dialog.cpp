@@ -1,6 +1,7 @@
 // "Tonight's Eclipses..." of the main window.
 #include "ombrix_app/tonight_dialog.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include <runbase/fixed_text.h>
@@ -23,6 +24,13 @@ std::string Clock(double jd) { return ombrix_analysis::UtcMinuteText(jd).substr(
 
 const char* TypeText(ombrix_data::TMinimumType type) { return type == ombrix_data::minSecondary ? "Sec." : "Pri."; }
 
+// The cycle with one decimal, with a decimal point in every locale.
+std::string CycleText(double cycle) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text - 1, cycle, std::chars_format::fixed, 1).ptr;
+  return std::string(text, end);
+}
+
 }  // namespace
 
 std::string TonightLine(const TNightEclipse& e) {
@@ -32,10 +40,10 @@ std::string TonightLine(const TNightEclipse& e) {
   const std::string start = e.widthKnown ? Clock(e.utc[emStart]) : "  -  ";
   const std::string end = e.widthKnown ? Clock(e.utc[emEnd]) : "  -  ";
   char text[256];
-  std::snprintf(text, sizeof text, "%s  %s  %s   %-20.20s %s  E %.1f   alt %4.0f %4.0f %4.0f   Sun %4.0f %4.0f %4.0f",
+  std::snprintf(text, sizeof text, "%s  %s  %s   %-20.20s %s  E %s   alt %4.0f %4.0f %4.0f   Sun %4.0f %4.0f %4.0f",
                 start.c_str(), Clock(e.utc[emMiddle]).c_str(), end.c_str(),
                 std::string(FixedText::View(ombrix_data::kObjectNameHigh, e.object->name)).c_str(), TypeText(e.type),
-                e.cycle, e.objectAltitude[emStart], e.objectAltitude[emMiddle], e.objectAltitude[emEnd],
+                CycleText(e.cycle).c_str(), e.objectAltitude[emStart], e.objectAltitude[emMiddle], e.objectAltitude[emEnd],
                 e.sunAltitude[emStart], e.sunAltitude[emMiddle], e.sunAltitude[emEnd]);
   return text;
 }

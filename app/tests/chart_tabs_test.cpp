@@ -32,7 +32,7 @@ TEST_F(ChartTabsTest, EveryObjectFillsTheTimeSeriesWithItsEnabledPoints) {
     const ombrix_data::CObjectListElem& o = *Pane().SelectedObject();
     const ombrix_lc::CLightCurvePane& chart = Pane().timeSeriesPage.Chart();
     EXPECT_EQ(chart.Points().size(), EnabledPoints(o)) << o.name;
-    EXPECT_EQ(chart.XLabel(), "JD");
+    EXPECT_EQ(chart.XLabel(), "HJD") << o.name;  // the scale of the series' times
     EXPECT_EQ(chart.YLabel(), o.fluxFlag ? "Flux" : "Mag");
     if (EnabledPoints(o) > 1) {
       EXPECT_FALSE(chart.XTicks().empty()) << o.name;

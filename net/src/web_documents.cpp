@@ -70,7 +70,12 @@ void AddSeriesMetaData(sjson::CJSON& doc, const ombrix_data::CSeriesTreeElem& s)
     if (value != 0.0) doc.AddReal(a.name, value);
   }
   const ombrix_data::TJDType jd = Pick(s, s.fieldMetaData.jdType != ombrix_data::jdUnknown).jdType;
-  if (jd != ombrix_data::jdUnknown) AddText(doc, "jd_type", jd == ombrix_data::jdHeliocentric ? "HJD" : "GJD");
+  // Barycentric times go out as "BJD", which every reader takes for times
+  // already corrected (never "GJD", which would be corrected twice).
+  if (jd != ombrix_data::jdUnknown)
+    AddText(doc, "jd_type", jd == ombrix_data::jdHeliocentric   ? "HJD"
+                            : jd == ombrix_data::jdBarycentric ? "BJD"
+                                                               : "GJD");
   const ombrix_data::TValueUnit unit = Pick(s, s.fieldMetaData.valueUnit != ombrix_data::unitUnknown).valueUnit;
   if (unit != ombrix_data::unitUnknown) AddText(doc, "brightness_unit", unit == ombrix_data::unitFlux ? "flux" : "mag");
   const char* filter = Pick(s, s.fieldMetaData.filter[0] != '\0').filter;

@@ -158,6 +158,23 @@ TEST(WebDocument, FitNotesAndSeries) {
   EXPECT_STREQ(text, "2460000.500000 12.250000 0.010000");
 }
 
+// Barycentric series go out as "BJD", never as "GJD" (a receiver would
+// correct geocentric times a second time).
+TEST(ObjectDocument, BarycentricSeriesAreSentAsBJD) {
+  ombrix_data::CObjectListElem object;
+  auto* local = new ombrix_data::CLocalSeriesTreeElem;
+  local->dataMetaData.jdType = ombrix_data::jdBarycentric;
+  local->InsertPoint({2460000.5, 12.25, 0.01});
+  ASSERT_TRUE(object.InsertSeries(local));
+  sjson::CJSON doc;
+  BuildObjectDocument(object, doc);
+  ASSERT_TRUE(doc.EnterArray("series"));
+  ASSERT_TRUE(doc.EnterArrayRecord(0));
+  char text[16] = {};
+  ASSERT_TRUE(doc.GetStr("jd_type", 15, text));
+  EXPECT_STREQ(text, "BJD");
+}
+
 TEST(WebDocument, SummaryRejectsUnsafeUsers) {
   sjson::CJSON doc;
   ASSERT_TRUE(sjson::test::ParseText(doc, R"({"publisher":"anna","contributors":["bob","../../x"],"m0":2450000,

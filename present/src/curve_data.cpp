@@ -104,10 +104,33 @@ double CurrentJulianDate() {
   return kUnixEpochJD + std::chrono::duration<double>(now).count() / 86400.0;
 }
 
+// The time axis label of a series' times: its scale ("HJD", "BJD_TDB",
+// "GJD"), so that no chart leaves the scale to be guessed.
+std::string TimeAxisLabel(const CSeriesTreeElem* s) {
+  return s ? ombrix_model::TimeScaleLabel(s->TimeScale()) : std::string("JD");
+}
+
+// The label of several series: their common scale, else the scales named.
+std::string TimeAxisLabel(const TBuildRequest& r) {
+  std::string label;
+  bool mixed = false;
+  if (r.object)
+    ForEachTakingPart(*r.object, [&](const CSeriesTreeElem& s) {
+      const std::string own = TimeAxisLabel(&s);
+      if (label.empty()) label = own;
+      else if (label.find(own) == std::string::npos) {
+        label += ", " + own;
+        mixed = true;
+      }
+    });
+  if (label.empty()) return "JD";
+  return mixed ? "JD (" + label + ")" : label;
+}
+
 // ------------------------------------------------------------ tab 1
 
 void ShowTimeSeries(CLightCurvePane& chart, const TBuildRequest& r) {
-  chart.SetXLabel("JD");
+  chart.SetXLabel(TimeAxisLabel(r).c_str());
   std::uint32_t markers = 0;
   if (r.object) ForEachTakingPart(*r.object, [&](const CSeriesTreeElem& s) { markers += MinimaCount(s); });
   if (!BeginChart(chart, r, r.object ? TakingPartPoints(*r.object) : 0, markers)) return;
@@ -268,7 +291,7 @@ void ShowPhasedCurve(CLightCurveFitPane& chart, const TBuildRequest& r, TChartTa
 // ------------------------------------------------------------ tab 5
 
 void ShowMinimumMirror(CLightCurvePane& chart, const TBuildRequest& r, double t1, double t2) {
-  chart.SetXLabel("JD");
+  chart.SetXLabel(TimeAxisLabel(r.selected).c_str());
   const CSeriesTreeElem* s = r.selected;
   const bool shown = s && s->pointCount > 0;
   if (!BeginChart(chart, r, shown ? 2 * s->pointCount : 0, shown ? MinimaCount(*s) + 1 : 0)) return;
@@ -289,7 +312,7 @@ void ShowMinimumMirror(CLightCurvePane& chart, const TBuildRequest& r, double t1
 // ------------------------------------------------------------ tab 6
 
 void ShowMinimumFit(CMinimumFitPane& chart, const TBuildRequest& r, double t1, double t2, double fittedMinimum) {
-  chart.SetXLabel("JD");
+  chart.SetXLabel(TimeAxisLabel(r.selected).c_str());
   chart.ClearMinimumModel();
   const CSeriesTreeElem* s = r.selected;
   const bool shown = s && s->pointCount > 0;

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QIcon>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -243,6 +244,14 @@ void CStatusBar::SetText(int field, const char* text) {
 
 const char* CStatusBar::GetText(int field) const {
   return field >= 0 && field < FieldCount() ? texts_[field].c_str() : "";
+}
+
+bool SetApplicationIcon(const char* path) {
+  EnsureApp();
+  const QIcon icon(Q(path));
+  if (icon.isNull() || icon.pixmap(32, 32).isNull()) return false;
+  QApplication::setWindowIcon(icon);
+  return true;
 }
 
 bool ShowTrayMessage(const char* title, const char* text, int milliseconds) {

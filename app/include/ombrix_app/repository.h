@@ -71,6 +71,9 @@ class CRepositoryPasswordDialog : public vwin::COKCancelDialog {
   vcont::CEditBox current, newPassword, confirm;
 };
 
+// The message-box icon of a network message.
+vstock::TStockIcon StockIcon(ombrix_web::TMessageIcon icon);
+
 // "Add Object(s) from Web Repository": one line per listed object; the
 // published and imported ones grey and not choosable, the available ones
 // with a tick that activating the line toggles.

@@ -25,6 +25,10 @@ enum : uint32_t {
   wsDialog = 8,
 };
 
+// The program's icon for its windows (and the tray): an SVG or PNG file.
+// False when the file cannot be read.
+bool SetApplicationIcon(const char* path);
+
 // A message in the desktop's notification area (information kind), when the
 // desktop has one; false when it has none and nothing was shown.
 bool ShowTrayMessage(const char* title, const char* text, int milliseconds);

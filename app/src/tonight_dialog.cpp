@@ -62,8 +62,9 @@ bool CTonightDialog::Init(const ombrix_analysis::TNightPlan& plan, double sunAlt
   ShowOKButton(true);
   heading.Init(this, Box(kGap, kGap, kWidth - 2 * kGap, kRowHeight), TonightHeading(plan, sunAltitude).c_str());
   columns.Init(this, Box(kGap, kGap + kRowHeight + 2, kWidth - 2 * kGap, kRowHeight),
-               "Start  Middle  End (UTC)   Object   Minimum   Cycle   Object altitude   Sun altitude (degrees)");
+               "Start, middle and end in UTC; object and Sun altitudes in degrees at start, middle and end.");
   list.Init(this, Box(kGap, listY, kWidth - 2 * kGap, kListHeight), 0);
+  list.UseFixedPitchFont();  // the lines are columns
   for (const TNightEclipse& e : plan.eclipses) list.AddItem(TonightLine(e).c_str());
   return true;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ombrix_repo/http_server.h"
@@ -164,6 +165,11 @@ int Backup(const TArgs& args, std::ostream& err) {
 
 int RunRepoCommand(std::span<const char* const> arguments, std::istream& in, std::ostream& out, std::ostream& err) {
   TArgs args;
+  // "--help" (or "-h") alone asks for the usage: it goes to standard output.
+  if (arguments.size() == 2 && (std::string_view(arguments[1]) == "--help" || std::string_view(arguments[1]) == "-h")) {
+    out << kUsage;
+    return 0;
+  }
   if (arguments.size() < 2 || !ParseArgs(arguments.subspan(1), args, err) || args.words.empty()) {
     err << kUsage;
     return 2;

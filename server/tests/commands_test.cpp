@@ -53,6 +53,9 @@ TEST_F(RepoCommandsTest, UsersAndBackup) {
   EXPECT_TRUE(CanLogIn(copy, "anna", "better"));
   EXPECT_EQ(Run({"serve"}), 1);  // no database
   EXPECT_EQ(Run({"frobnicate"}), 2);
+  EXPECT_EQ(Run({"--help"}), 0);  // the usage on standard output, no complaint
+  EXPECT_EQ(out.str().rfind("Usage: ombrix-repo serve", 0), 0u);
+  EXPECT_EQ(err.str(), "");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFontDatabase>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -397,6 +398,9 @@ void CListBox::SetItemIcon(int index, const vgr::CIcon* icon, int tag) {
     w->item(index)->setIcon(shown ? QIcon(icon->Impl()->pixmap) : QIcon());
     w->item(index)->setData(Qt::UserRole + 1, icon ? tag : 0);
   });
+}
+void CListBox::UseFixedPitchFont() {
+  if (auto* w = As<QListWidget>(this)) w->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 }
 int CListBox::ItemIconTag(int index) const {
   auto* w = As<QListWidget>(this);

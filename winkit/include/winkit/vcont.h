@@ -147,6 +147,8 @@ class CListBox : public CControl {
   void SetItemIcon(int index, const vgr::CIcon* icon, int tag = 1);
   bool HasItemIcon(int index) const;
   int ItemIconTag(int index) const;
+  // Shows the items in the desktop's fixed-pitch font (columns of text).
+  void UseFixedPitchFont();
 };
 
 class CStaticText : public CControl {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <ombrix_field/field.h>
 #include <ombrix_field/object.h>
 #include <ombrix_icons/icon_table.h>
 #include <ombrix_model/time_scales.h>
@@ -296,6 +297,23 @@ void COmbrix::ChooseTimeScale(ombrix_model::TTimeScale scale) {
   const std::string note = std::string("Geocentric series are converted to ") + ombrix_model::TimeScaleLabel(scale) +
                            " when they are loaded; load the field again to convert the loaded ones.";
   statusBar.ShowMessage(note.c_str(), 10000);
+}
+
+void InitModules() {
+  vgr::Init_();
+  vfont::Init_();
+  vcolor::Init_();
+  vcore::Init_();
+  view::Init_();
+  vtool::Init_();
+  vcont::Init_();
+  vtab::Init_();
+  vdlg::Init_();
+  vwin::Init_();
+  vdata::Init_();
+  vstock::Init_();
+  vimage::Init_();
+  ombrix_data::Init_();
 }
 
 std::string COmbrix::IconPath(const char* file) const {

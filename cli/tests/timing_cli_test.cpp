@@ -10,47 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "cli_on_field.h"
 #include "ombrix_cli/command.h"
 
 namespace ombrix_cli {
 namespace {
 
-struct TRun {
-  int status;
-  std::string out, err;
-};
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-double ValueAfter(const std::string& text, const std::string& word) {
-  const ombrix_test::CCNumbers cNumbers;
-  for (const std::string& line : Lines(text))
-    if (line.rfind(word + ' ', 0) == 0) return std::strtod(line.c_str() + word.size() + 1, nullptr);
-  return std::nan("");
-}
-
-class TimingCli : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
-    ASSERT_EQ(chdir(OMBRIX_TEST_DATA), 0);
-  }
-  void TearDown() override { ASSERT_EQ(chdir(previous_), 0); }
-  static TRun Run(std::vector<const char*> words) {
-    words.insert(words.begin(), "ombrix-cli");
-    std::ostringstream out, err;
-    const int status = RunCli(words, out, err);
-    return {status, out.str(), err.str()};
-  }
-
- private:
-  char previous_[4096] = "";
-};
+// Runs in the test data folder, where the field's relative series paths lead.
+class TimingCli : public CliOnField {};
 
 // The CM Dra eclipse in magnitudes: KvW finds the published minimum
 // (2458739.9291169); with the noise of the TESS points in magnitudes

@@ -8,7 +8,6 @@
 #include <string>
 
 #include <ombrix_app/commands.h>
-#include <ombrix_field/field.h>
 #include <ombrix_app/ombrix.h>
 #include <winkit/winkit.h>
 
@@ -85,20 +84,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Usage: ombrix-guide-shots <repository folder> <picture folder>\n");
     return 2;
   }
-  vgr::Init_();
-  vfont::Init_();
-  vcolor::Init_();
-  vcore::Init_();
-  view::Init_();
-  vtool::Init_();
-  vcont::Init_();
-  vtab::Init_();
-  vdlg::Init_();
-  vwin::Init_();
-  vdata::Init_();
-  vstock::Init_();
-  vimage::Init_();
-  ombrix_data::Init_();
+  ombrix_app::InitModules();
 
   vdlg::CScriptedDialogs dialogs;  // no dialog waits for a hand
   view::CBackground background;

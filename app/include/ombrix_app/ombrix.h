@@ -23,6 +23,10 @@ namespace ombrix_app {
 // Status bar fields, left to right.
 enum TStatusField { sfObjects, sfSeries, sfModified, sfSeriesSource, sfTimeScale, sfCount };
 
+// Starts the GUI framework's modules and the field model's, in the order the
+// program needs them (before any window is built).
+void InitModules();
+
 class COmbrix : public vwin::CWindow {
  public:
   COmbrix();
